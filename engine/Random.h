@@ -1,0 +1,50 @@
+// The engine's two process-wide random generators: a 32-bit state multiplied by 16807 with
+// wrap-around, scaled to about -1..1. Every instance in the process draws from the same two
+// sequences; the state is stepped atomically since instances may render on different threads.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace sorvel {
+
+class RandomGenerator {
+ public:
+  static constexpr std::uint32_t kMultiplier = 16807;
+  static constexpr double kScale = 4.6566129e-10;
+
+  // Steps the state once and returns the new state.
+  std::int32_t nextState() {
+    std::uint32_t old = state_.load(std::memory_order_relaxed);
+    std::uint32_t next;
+    do {
+      next = old * kMultiplier;
+    } while (!state_.compare_exchange_weak(old, next, std::memory_order_relaxed));
+    return static_cast<std::int32_t>(next);
+  }
+
+  // Steps the state count times at once; returns the state before the steps. The caller derives
+  // the intermediate states from it (used by the four-at-a-time noise loop).
+  std::int32_t advance(int count, std::uint32_t multiplierPower) {
+    std::uint32_t old = state_.load(std::memory_order_relaxed);
+    while (!state_.compare_exchange_weak(old, old * multiplierPower, std::memory_order_relaxed)) {
+    }
+    (void)count;
+    return static_cast<std::int32_t>(old);
+  }
+
+  double next() { return nextState() * kScale; }
+
+  std::int32_t state() const { return static_cast<std::int32_t>(state_.load(std::memory_order_relaxed)); }
+  void setState(std::int32_t s) { state_.store(static_cast<std::uint32_t>(s), std::memory_order_relaxed); }
+
+ private:
+  std::atomic<std::uint32_t> state_{1};
+};
+
+// Drives the three global LFOs' random draws.
+RandomGenerator& lfoRandom();
+// Drives the voices' white noise and the engine's smoothed noise.
+RandomGenerator& noiseRandom();
+
+}  // namespace sorvel
