@@ -1,0 +1,179 @@
+// The host-independent core of the plug-in: parameters, programs, description, stream format,
+// channel buffers, the plug-in lock and the serialization of parameters and programs.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/ByteChunk.h"
+#include "framework/IParam.h"
+#include "framework/IPreset.h"
+#include "framework/MidiMessage.h"
+#include "platform/RecursiveLock.h"
+
+namespace sorvel {
+
+class IGraphics;
+
+constexpr std::int32_t makeFourCC(const char (&code)[5]) {
+  return static_cast<std::int32_t>((static_cast<std::uint32_t>(static_cast<unsigned char>(code[0])) << 24) |
+                                   (static_cast<std::uint32_t>(static_cast<unsigned char>(code[1])) << 16) |
+                                   (static_cast<std::uint32_t>(static_cast<unsigned char>(code[2])) << 8) |
+                                   static_cast<std::uint32_t>(static_cast<unsigned char>(code[3])));
+}
+
+// Version major << 16 | minor << 8 | patch, shown to hosts as major * 10000 + minor * 100 + patch.
+inline int decimalVersion(int version) {
+  return ((version >> 16) & 0xFFFF) * 10000 + ((version >> 8) & 0xFF) * 100 + (version & 0xFF);
+}
+
+struct PlugDescription {
+  int parameterCount = 0;
+  const char* channelConfigurations = "";
+  int programCount = 0;
+  const char* effectName = "";
+  const char* productName = "";
+  const char* makerName = "";
+  int version = 0;
+  std::int32_t uniqueId = 0;
+  std::int32_t makerId = 0;
+  int latency = 0;
+  bool receivesMidi = false;
+  bool stateChunks = false;
+  bool isInstrument = false;
+};
+
+// An audio channel of the plug-in: whether the host connected it, its slot in the pointer array
+// render receives, and a scratch buffer of one block for the single-precision callbacks.
+struct ChannelRecord {
+  bool connected = false;
+  std::vector<double> scratch;
+  std::string label;
+  float* hostFloatBuffer = nullptr;  // output channels: where the current block goes
+};
+
+class IPlugBase {
+ public:
+  static constexpr std::int32_t kChunkMagic = 0x70666674;  // "tffp" stored little-endian
+  static constexpr std::int32_t kChunkVersion = 0x00010000;
+
+  explicit IPlugBase(const PlugDescription& description);
+  IPlugBase(const IPlugBase&) = delete;
+  IPlugBase& operator=(const IPlugBase&) = delete;
+
+  // Virtual operations, in slot order.
+  virtual ~IPlugBase();                                                      // 1
+  virtual void reset();                                                      // 2
+  virtual void parameterChanged(int index);                                  // 3
+  virtual void render(double** inputs, double** outputs, int frames);        // 4
+  virtual void editorOpened() {}                                             // 5
+  virtual void editorClosing() {}                                            // 6
+  virtual void idle() {}                                                     // 7
+  virtual void activate(bool on);                                            // 8
+  virtual void processMidiMessage(const MidiMessage& message);               // 9
+  virtual void processSysEx(const SysExMessage& /*message*/) {}              // 10
+  virtual bool midiNoteName(int note, std::string& text);                    // 11
+  virtual bool serializeState(ByteChunk& chunk);                             // 12
+  virtual int unserializeState(const ByteChunk& chunk, int position);        // 13
+  virtual bool stateEquals(const double* values, int startIndex) const;      // 14
+  virtual void windowResized() {}                                            // 15
+  virtual bool hookReturningFalse() { return false; }                        // 16
+  virtual void hostIdentified() {}                                           // 17
+  virtual void hookDoingNothing() {}                                         // 18
+  virtual void setParameterFromEditor(int index, double normalised);         // 19
+  virtual void beginParameterEdit(int index) = 0;                            // 20
+  virtual void informHostOfParameterChange(int index, double normalised) = 0;  // 21
+  virtual void endParameterEdit(int index) = 0;                              // 22
+  virtual void informHostOfProgramChange() = 0;                              // 23
+  virtual bool isRenderingOffline() = 0;                                     // 24
+  virtual int samplePosition() = 0;                                          // 25
+  virtual double tempo() = 0;                                                // 26
+  virtual void timeSignature(int& numerator, int& denominator) = 0;          // 27
+  virtual void timeInformation(TimeInformation& info) = 0;                   // 28
+  virtual int hostIdentifier() { return hostId_; }                           // 29
+  virtual int interfaceKind() const { return interfaceKind_; }               // 30
+  virtual void resizeEditor() = 0;                                           // 31
+  virtual void hostSpecificInit() {}                                         // 32
+  virtual void attachEditor(IGraphics* graphics);                            // 33
+  virtual void setLatency(int samples) { latency_ = samples; }               // 34
+  virtual bool sendMidiMessage(const MidiMessage& message) = 0;              // 35
+  virtual bool sendSysEx(const SysExMessage& /*message*/) { return false; }  // 36
+  virtual void redrawParameterControls();                                    // 37
+  virtual int UnserializePresets(const ByteChunk& chunk, int position);      // 38
+  virtual void ModifyCurrentPreset(const char* name = nullptr);              // 39
+  virtual void hookUnused() {}                                               // 40
+  virtual void programRestored() {}                                          // 41
+  virtual void setSampleRate(double rate) { sampleRate_ = rate; }            // 42
+  virtual void setBlockSize(int frames);                                     // 43
+
+  // Operations that are not virtual.
+  bool LegalIO(int inputs, int outputs) const;
+  bool SerializeParams(ByteChunk& chunk);
+  int UnserializeParams(const ByteChunk& chunk, int position);
+  bool SerializePresets(ByteChunk& chunk);
+  bool recallProgram(int index);
+  void fillEmptyPrograms(int count);
+  void announceAllParameters();
+
+  // The framework chunk header at the start of every state chunk handed out.
+  static void writeChunkHeader(ByteChunk& chunk);
+  // Returns the version when the header is there (position moves past it), else 0.
+  static int readChunkHeader(const ByteChunk& chunk, int& position);
+
+  IParam* parameter(int index);
+  const IParam* parameter(int index) const;
+  int parameterCount() const { return static_cast<int>(parameters_.size()); }
+  int programCount() const { return static_cast<int>(programs_.size()); }
+  IPreset* program(int index);
+  std::string programName(int index) const;
+  int currentProgram() const { return currentProgram_; }
+
+  const std::string& effectName() const { return effectName_; }
+  const std::string& productName() const { return productName_; }
+  const std::string& makerName() const { return makerName_; }
+  std::int32_t uniqueId() const { return uniqueId_; }
+  std::int32_t makerId() const { return makerId_; }
+  int version() const { return version_; }
+  int latency() const { return latency_; }
+  bool receivesMidi() const { return receivesMidi_; }
+  bool stateChunks() const { return stateChunks_; }
+  bool isInstrument() const { return isInstrument_; }
+  double sampleRate() const { return sampleRate_; }
+  int blockSize() const { return blockSize_; }
+  int tailSize() const { return tailSize_; }
+  int inputChannelCount() const { return static_cast<int>(inputs_.size()); }
+  int outputChannelCount() const { return static_cast<int>(outputs_.size()); }
+  IGraphics* editor() const { return editor_.get(); }
+  RecursiveLock& lock() { return lock_; }
+
+ protected:
+  int hostId_ = -1;
+  int hostVersion_ = 0;
+  int interfaceKind_ = 0;  // VST 2
+
+  std::vector<std::pair<int, int>> channelConfigurations_;
+  std::vector<double*> inputPointers_;
+  std::vector<double*> outputPointers_;
+  std::vector<ChannelRecord> inputs_;
+  std::vector<ChannelRecord> outputs_;
+
+ private:
+  RecursiveLock lock_;
+  std::string effectName_, productName_, makerName_;
+  std::int32_t uniqueId_;
+  std::int32_t makerId_;
+  int version_;
+  bool stateChunks_, isInstrument_, receivesMidi_;
+  int currentProgram_ = 0;
+  double sampleRate_ = 44100.0;
+  int blockSize_ = 0;
+  int latency_ = 0;
+  int tailSize_ = 0;
+  std::vector<IParam> parameters_;
+  std::unique_ptr<IGraphics> editor_;
+  std::vector<IPreset> programs_;
+};
+
+}  // namespace sorvel

@@ -1,0 +1,38 @@
+// One short MIDI message with the sample offset in the current block at which it takes effect,
+// and one SysEx message as the host delivered it.
+#pragma once
+
+#include <cstdint>
+
+namespace sorvel {
+
+struct MidiMessage {
+  std::int32_t offset = 0;
+  std::uint8_t status = 0;  // high four bits: kind; low four: channel
+  std::uint8_t data1 = 0;
+  std::uint8_t data2 = 0;
+
+  int kind() const { return status >> 4; }
+};
+
+struct SysExMessage {
+  std::int32_t offset = 0;
+  std::int32_t size = 0;
+  const std::uint8_t* data = nullptr;  // owned by the host for the duration of the call
+};
+
+// Transport and position as the host reports them.
+struct TimeInformation {
+  double tempo = 120.0;
+  double samplePosition = 0.0;
+  double musicalPosition = 0.0;  // quarter notes
+  double lastBarStart = 0.0;
+  double cycleStart = 0.0;
+  double cycleEnd = 0.0;
+  int numerator = 4;
+  int denominator = 4;
+  bool transportPlaying = false;
+  bool cycleActive = false;
+};
+
+}  // namespace sorvel

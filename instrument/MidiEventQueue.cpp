@@ -1,0 +1,75 @@
+#include "instrument/MidiEventQueue.h"
+
+#include <algorithm>
+#include <new>
+
+namespace sorvel {
+
+static_assert(sizeof(MidiMessage) == 8, "a queued message is 8 bytes: 512 fill a page");
+
+MidiEventQueue::MidiEventQueue(int growth) : growth_(growth) { reallocate(growth); }
+
+int MidiEventQueue::roundToPages(int count) {
+  constexpr int perPage = kPageBytes / static_cast<int>(sizeof(MidiMessage));
+  if (count <= 0) return 0;
+  return (count + perPage - 1) / perPage * perPage;
+}
+
+bool MidiEventQueue::reallocate(int newCapacity) {
+  if (newCapacity < pending()) return false;
+  std::unique_ptr<MidiMessage[]> fresh(new (std::nothrow) MidiMessage[static_cast<std::size_t>(std::max(newCapacity, 1))]);
+  if (!fresh) return false;
+  if (buffer_) std::copy(buffer_.get() + front_, buffer_.get() + back_, fresh.get());
+  back_ -= front_;
+  front_ = 0;
+  buffer_ = std::move(fresh);
+  capacity_ = newCapacity;
+  return true;
+}
+
+void MidiEventQueue::compact() {
+  if (front_ <= 0) return;
+  std::copy(buffer_.get() + front_, buffer_.get() + back_, buffer_.get());
+  back_ -= front_;
+  front_ = 0;
+}
+
+bool MidiEventQueue::expand() {
+  if (growth_ <= 0) return false;
+  return reallocate((capacity_ / growth_ + 1) * growth_);
+}
+
+void MidiEventQueue::resize(int count) {
+  compact();
+  growth_ = roundToPages(count);
+  const int target = std::max(growth_, roundToPages(pending()));
+  if (target != capacity_) reallocate(target);
+}
+
+void MidiEventQueue::add(const MidiMessage& message) {
+  if (back_ >= capacity_) {
+    if (front_ > 0) {
+      compact();
+    } else if (!expand()) {
+      return;  // dropped: no room and no memory
+    }
+  }
+  MidiMessage* q = buffer_.get();
+  if (!empty() && message.offset < q[back_ - 1].offset) {
+    int i = back_ - 2;
+    while (i >= front_ && message.offset < q[i].offset) --i;
+    // Insert just after where the search stopped; later messages move one place up.
+    std::copy_backward(q + i + 1, q + back_, q + back_ + 1);
+    q[i + 1] = message;
+  } else {
+    q[back_] = message;
+  }
+  ++back_;
+}
+
+void MidiEventQueue::consume(int count) {
+  front_ = std::min(back_, front_ + std::max(0, count));
+  if (front_ == back_) front_ = back_ = 0;
+}
+
+}  // namespace sorvel

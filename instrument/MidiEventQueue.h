@@ -1,0 +1,48 @@
+// Incoming MIDI messages waiting for the engine's next control tick, kept sorted by sample offset
+// (equal offsets in arrival order). Storage grows in whole pages and is sized to the host block at
+// Reset, so adding from the audio thread normally allocates nothing.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "framework/MidiMessage.h"
+
+namespace sorvel {
+
+class MidiEventQueue {
+ public:
+  static constexpr int kPageBytes = 4096;
+
+  explicit MidiEventQueue(int growth = 1024);
+
+  void add(const MidiMessage& message);
+  void resize(int count);
+  void compact();
+  bool expand();
+
+  // Count rounded up so that its storage fills whole pages.
+  static int roundToPages(int count);
+
+  bool empty() const { return front_ >= back_; }
+  int pending() const { return back_ - front_; }
+  MidiMessage& at(int i) { return buffer_[static_cast<std::size_t>(front_ + i)]; }
+  const MidiMessage& at(int i) const { return buffer_[static_cast<std::size_t>(front_ + i)]; }
+  // Drops the first count pending messages.
+  void consume(int count);
+  void clear() { front_ = back_ = 0; }
+
+  int capacity() const { return capacity_; }
+  int growth() const { return growth_; }
+
+ private:
+  bool reallocate(int newCapacity);
+
+  std::unique_ptr<MidiMessage[]> buffer_;
+  int capacity_ = 0;
+  int growth_ = 0;
+  int front_ = 0;
+  int back_ = 0;
+};
+
+}  // namespace sorvel

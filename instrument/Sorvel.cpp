@@ -1,0 +1,142 @@
+#include "instrument/Sorvel.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/ParameterTable.h"
+
+namespace sorvel {
+
+PlugDescription Sorvel::description() {
+  PlugDescription d;
+  d.parameterCount = kParameterCount;
+  d.channelConfigurations = "0-1 0-2";
+  d.programCount = kProgramCount;
+  d.effectName = "Sorvel";
+  d.productName = "";
+  d.makerName = "Tarnwick Music";
+  d.version = 0x00010302;
+  d.uniqueId = makeFourCC("qm71");
+  d.makerId = makeFourCC("Trwk");
+  d.latency = 0;
+  d.receivesMidi = true;
+  d.stateChunks = true;
+  d.isInstrument = true;
+  return d;
+}
+
+Sorvel::Sorvel(vst2::audioMasterCallback hostCallback) : Synth(description(), hostCallback) {
+  buildParameterTable();
+}
+
+Sorvel::~Sorvel() = default;
+
+void Sorvel::buildParameterTable() {
+  const auto& table = parameterTable();
+  for (int i = 0; i < kParameterCount && i < parameterCount(); ++i) {
+    const ParameterRow& row = table[static_cast<std::size_t>(i)];
+    IParam* p = parameter(i);
+    switch (row.kind) {
+      case ParameterKind::Int:
+        p->initInt(row.name.c_str(), static_cast<int>(row.defaultValue), static_cast<int>(row.minimum),
+                   static_cast<int>(row.maximum));
+        break;
+      case ParameterKind::Enum:
+        p->initEnum(row.name.c_str(), static_cast<int>(row.defaultValue), *row.texts);
+        break;
+      case ParameterKind::Double:
+        p->initDouble(row.name.c_str(), row.defaultValue, row.minimum, row.maximum, row.step, row.shape);
+        break;
+    }
+  }
+}
+
+void Sorvel::reset() {
+  LockGuard guard(lock());
+  Synth::reset();
+}
+
+void Sorvel::parameterChanged(int index) {
+  LockGuard guard(lock());
+  Synth::parameterChanged(index);  // the learn step
+}
+
+void Sorvel::render(double** /*inputs*/, double** outputs, int frames) {
+  for (int c = 0; c < outputChannelCount(); ++c) {
+    if (outputs[c] != nullptr) std::fill(outputs[c], outputs[c] + frames, 0.0);
+  }
+}
+
+void Sorvel::processMidiMessage(const MidiMessage& message) {
+  if (midiThru) sendMidiMessage(message);
+  switch (message.kind()) {
+    case 8:
+    case 9:
+    case 13:
+    case 14:
+      midiQueue_.add(message);
+      break;
+    case 11:
+      if (message.data1 < kControllerCount) {
+        if (learning_) {
+          captureController(message.data1);
+        } else {
+          midiQueue_.add(message);
+        }
+      } else if (message.data1 == 120 || message.data1 == 123) {
+        allNotesOff();
+      }
+      break;
+    case 12:
+      if (!ignoreProgramChange) recallProgram(message.data1);
+      break;
+    default:
+      break;
+  }
+}
+
+void Sorvel::allNotesOff() {}
+
+bool Sorvel::serializeState(ByteChunk& chunk) {
+  chunk.putBytes(kStateTag, kStateTagLength);
+  const std::int32_t index = currentProgram();
+  chunk.put(index);
+  const std::string name = programName(currentProgram());
+  chunk.putString(name);
+  for (int i = 0; i < parameterCount(); ++i) {
+    const double v = parameter(i)->value();
+    chunk.put(v);
+  }
+  return chunk.size() > 0;
+}
+
+int Sorvel::unserializeState(const ByteChunk& chunk, int position) {
+  LockGuard guard(lock());
+  char tag[kStateTagLength];
+  if (chunk.getBytes(tag, kStateTagLength, position) >= 0 && std::memcmp(tag, kStateTag, kStateTagLength) == 0) {
+    // Program index and name are for information only.
+    position += kStateTagLength + 4;
+    std::int32_t nameLength = 0;
+    position = chunk.get(nameLength, position);
+    if (position >= 0) {
+      const long long next = static_cast<long long>(position) + std::max(0, nameLength);
+      position = next > chunk.size() ? -1 : static_cast<int>(next);
+    }
+  }
+  for (int i = 0; i < parameterCount() && position >= 0; ++i) {
+    double v = 0.0;
+    position = chunk.get(v, position);
+    parameter(i)->setClamped(position < 0 ? 0.0 : v);
+  }
+  for (int i = 0; i < parameterCount(); ++i) parameterChanged(i);
+  return position;
+}
+
+void Sorvel::redrawParameterControls() {
+  IPlugBase::redrawParameterControls();
+  // The program menu control comes with the editor.
+}
+
+void Sorvel::programRestored() { redrawParameterControls(); }
+
+}  // namespace sorvel

@@ -1,0 +1,32 @@
+// The instrument: its parameter table, its state chunk and its MIDI input on top of the
+// synthesizer base.
+#pragma once
+
+#include "instrument/Synth.h"
+
+namespace sorvel {
+
+class Sorvel : public Synth {
+ public:
+  static constexpr char kStateTag[] = "Sorvel_1.3.1";
+  static constexpr int kStateTagLength = 12;
+  static constexpr int kProgramCount = 64;
+
+  explicit Sorvel(vst2::audioMasterCallback hostCallback);
+  ~Sorvel() override;
+
+  void reset() override;
+  void parameterChanged(int index) override;
+  void render(double** inputs, double** outputs, int frames) override;
+  void processMidiMessage(const MidiMessage& message) override;
+  bool serializeState(ByteChunk& chunk) override;
+  int unserializeState(const ByteChunk& chunk, int position) override;
+  void redrawParameterControls() override;
+  void programRestored() override;
+  void allNotesOff() override;
+  void buildParameterTable() override;
+
+  static PlugDescription description();
+};
+
+}  // namespace sorvel

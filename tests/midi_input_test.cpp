@@ -1,0 +1,153 @@
+// The MIDI event queue and the controller-learn procedure.
+#include <gtest/gtest.h>
+
+#include "instrument/MidiEventQueue.h"
+#include "instrument/Sorvel.h"
+
+using namespace sorvel;
+
+namespace {
+
+MidiMessage note(int offset, int number = 60) {
+  MidiMessage m;
+  m.offset = offset;
+  m.status = 0x90;
+  m.data1 = static_cast<std::uint8_t>(number);
+  m.data2 = 100;
+  return m;
+}
+
+MidiMessage controller(int number, int value) {
+  MidiMessage m;
+  m.status = 0xB0;
+  m.data1 = static_cast<std::uint8_t>(number);
+  m.data2 = static_cast<std::uint8_t>(value);
+  return m;
+}
+
+}  // namespace
+
+TEST(MidiEventQueue, KeepsOffsetOrderAndArrivalOrderForTies) {
+  MidiEventQueue queue;
+  queue.add(note(10, 1));
+  queue.add(note(5, 2));
+  queue.add(note(5, 3));
+  queue.add(note(7, 4));
+  ASSERT_EQ(queue.pending(), 4);
+  EXPECT_EQ(queue.at(0).data1, 2);
+  EXPECT_EQ(queue.at(1).data1, 3);
+  EXPECT_EQ(queue.at(2).data1, 4);
+  EXPECT_EQ(queue.at(3).data1, 1);
+}
+
+TEST(MidiEventQueue, ResizeRoundsToWholePages) {
+  MidiEventQueue queue;
+  queue.resize(100);
+  EXPECT_EQ(queue.growth(), 512);
+  EXPECT_EQ(queue.capacity(), 512);
+  queue.resize(513);
+  EXPECT_EQ(queue.growth(), 1024);
+  for (int i = 0; i < 600; ++i) queue.add(note(i));
+  queue.resize(10);
+  EXPECT_EQ(queue.capacity(), 1024);  // never below what is queued
+  EXPECT_EQ(queue.pending(), 600);
+}
+
+TEST(MidiEventQueue, CompactsInsteadOfGrowingWhenTheFrontWasConsumed) {
+  MidiEventQueue queue;
+  queue.resize(1);
+  for (int i = 0; i < 512; ++i) queue.add(note(i));
+  queue.consume(10);
+  queue.add(note(1000));
+  EXPECT_EQ(queue.capacity(), 512);
+  EXPECT_EQ(queue.pending(), 503);
+  EXPECT_EQ(queue.at(502).offset, 1000);
+}
+
+TEST(MidiEventQueue, GrowsByItsGrowthWhenFull) {
+  MidiEventQueue queue;
+  queue.resize(1);
+  for (int i = 0; i < 513; ++i) queue.add(note(i));
+  EXPECT_EQ(queue.capacity(), 1024);
+  EXPECT_EQ(queue.pending(), 513);
+}
+
+TEST(MidiLearn, ControllerThenParameterPairsThem) {
+  Sorvel plug(nullptr);
+  plug.armLearn(true, false);
+  plug.processMidiMessage(controller(7, 64));
+  EXPECT_TRUE(plug.learning());
+  EXPECT_TRUE(plug.midiQueue().empty());  // captured, not queued
+  plug.parameterChanged(2);
+  EXPECT_FALSE(plug.learning());
+  EXPECT_EQ(plug.mappedParameter(7), 2);
+  plug.processMidiMessage(controller(7, 64));
+  EXPECT_EQ(plug.midiQueue().pending(), 1);  // not learning: queued
+}
+
+TEST(MidiLearn, ReplacesAnEarlierMappingOfTheParameter) {
+  Sorvel plug(nullptr);
+  plug.controllerMap()[21] = 30;
+  plug.armLearn(true, false);
+  plug.parameterChanged(30);
+  plug.processMidiMessage(controller(20, 1));
+  EXPECT_EQ(plug.mappedParameter(20), 30);
+  EXPECT_EQ(plug.mappedParameter(21), -1);
+}
+
+TEST(MidiLearn, UnlearnClearsByControllerOrByParameter) {
+  Sorvel plug(nullptr);
+  plug.controllerMap()[20] = 5;
+  plug.controllerMap()[40] = 9;
+  plug.armLearn(true, true);
+  plug.processMidiMessage(controller(20, 0));
+  EXPECT_EQ(plug.mappedParameter(20), -1);
+  EXPECT_FALSE(plug.learning());
+  EXPECT_FALSE(plug.unlearnMode());
+  plug.armLearn(true, true);
+  plug.parameterChanged(9);
+  EXPECT_EQ(plug.mappedParameter(40), -1);
+}
+
+TEST(MidiLearn, ParameterIndexBeyondTheTableNeverArmsAPairing) {
+  Sorvel plug(nullptr);
+  plug.armLearn(true, false);
+  plug.parameterChanged(235);
+  EXPECT_EQ(plug.capturedParameter(), -1);
+  plug.reset();
+  EXPECT_FALSE(plug.learning());
+}
+
+TEST(MidiInput, ProgramChangesRecallOrAreIgnored) {
+  Sorvel plug(nullptr);
+  plug.fillEmptyPrograms(64);
+  MidiMessage change;
+  change.status = 0xC0;
+  change.data1 = 70;
+  plug.processMidiMessage(change);
+  EXPECT_EQ(plug.currentProgram(), 0);
+  change.data1 = 12;
+  plug.ignoreProgramChange = true;
+  plug.processMidiMessage(change);
+  EXPECT_EQ(plug.currentProgram(), 0);
+  plug.ignoreProgramChange = false;
+  plug.processMidiMessage(change);
+  EXPECT_EQ(plug.currentProgram(), 12);
+}
+
+TEST(MidiInput, WhatIsQueuedAndWhatIsNot) {
+  Sorvel plug(nullptr);
+  plug.processMidiMessage(note(0));
+  MidiMessage m;
+  m.status = 0xA0;  // polyphonic pressure
+  plug.processMidiMessage(m);
+  m.status = 0xE0;  // pitch bend
+  plug.processMidiMessage(m);
+  m.status = 0xD0;  // channel pressure
+  plug.processMidiMessage(m);
+  plug.processMidiMessage(controller(121, 0));
+  plug.processMidiMessage(controller(123, 0));
+  m.status = 0xF8;
+  plug.processMidiMessage(m);
+  EXPECT_EQ(plug.midiQueue().pending(), 3);
+}
