@@ -1,0 +1,163 @@
+#include "engine/OutputStage.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/Conversions.h"
+
+namespace sorvel {
+
+namespace {
+
+constexpr double kDelayGlidePerSecond = 999.0;
+constexpr double kChorusRateScale = 30.0;
+constexpr double kChorusRateOffset = 0.05;
+constexpr double kTicksPerSecond = 1000.0;
+
+// Parameter values reach here already limited to their ranges; this only keeps corrupt ones
+// from turning into a delay that is not a number.
+double unitInterval(double x) {
+  if (!(x > 0.0)) return 0.0;
+  return x > 1.0 ? 1.0 : x;
+}
+
+}  // namespace
+
+void OutputStage::setSampleRate(double rate, int controlPeriod) {
+  if (rate != sampleRate) {
+    sampleRate = rate;
+    inverseRate = 1.0 / rate;
+    lineLength = std::max(1, truncateToInt(kMaximumDelaySeconds * rate + 1.0));
+    for (auto& line : lines) line.assign(static_cast<std::size_t>(lineLength), 0.0);
+  }
+  // 999/R covers the distance in about one millisecond; below 1000 Hz a tick is longer than a
+  // millisecond and the glide is held to one tick so that it never overshoots.
+  delayGlide = std::min(kDelayGlidePerSecond / rate, 1.0 / std::max(1, controlPeriod));
+  for (auto& line : lines) std::fill(line.begin(), line.end(), 0.0);
+  writePosition = 0;
+  delays.fill(0.0);
+  delaySteps.fill(0.0);
+}
+
+void OutputStage::setVolume(double volume) {
+  volumeFactor = volume * volume;
+  updateGains();
+}
+
+void OutputStage::setBalance(double value) {
+  balance = value;
+  updateGains();
+}
+
+void OutputStage::setSynthePan(double pan) {
+  synthePan = pan;
+  updateGains();
+}
+
+void OutputStage::setInstrumentPan(double pan) {
+  instrumentPan = pan;
+  updateGains();
+}
+
+void OutputStage::setSyntheMix(double mix) {
+  syntheMix = mix;
+  updateGains();
+}
+
+void OutputStage::setInstrumentMix(double mix) {
+  instrumentMix = mix;
+  updateGains();
+}
+
+void OutputStage::setChorusDepth(double value) { chorusDepth = kDepthScale * value; }
+
+void OutputStage::setChorusRate(int lfo, double value) {
+  const double increment = (2.0 * value * kChorusRateScale + kChorusRateOffset) / kTicksPerSecond;
+  (lfo == 0 ? chorusLfo1 : chorusLfo2).increment = finiteOr(increment, 0.0);
+}
+
+void OutputStage::updateGains() {
+  const double v = volumeFactor;
+  const double b = balance;
+  syntheGain.left = (1 - b) * v * (1 - synthePan);
+  syntheGain.right = (1 - b) * v * synthePan;
+  instrumentGain.left = b * v * (1 - instrumentPan);
+  instrumentGain.right = b * v * instrumentPan;
+
+  const double syntheDryShare = std::sqrt(1 - syntheMix);
+  const double syntheWetShare = std::sqrt(syntheMix);
+  const double instrumentDryShare = std::sqrt(1 - instrumentMix);
+  const double instrumentWetShare = std::sqrt(instrumentMix);
+  syntheDry = {syntheGain.left * syntheDryShare, syntheGain.right * syntheDryShare};
+  syntheWet = {syntheGain.left * syntheWetShare, syntheGain.right * syntheWetShare};
+  instrumentDry = {instrumentGain.left * instrumentDryShare, instrumentGain.right * instrumentDryShare};
+  instrumentWet = {instrumentGain.left * instrumentWetShare, instrumentGain.right * instrumentWetShare};
+}
+
+void OutputStage::stepModulation() {
+  chorusLfo1.step();
+  chorusLfo2.step();
+  const std::array<double, 3> sum = {chorusLfo1.o1 + chorusLfo2.o1, chorusLfo1.o2 + chorusLfo2.o2,
+                                     chorusLfo1.o3 + chorusLfo2.o3};
+  for (std::size_t k = 0; k < 3; ++k) {
+    const double x = unitInterval(sum[k] * chorusDepth);
+    const double target = (kMaximumDelaySeconds * x + kMinimumDelaySeconds) * sampleRate;
+    delaySteps[k] = (target - delays[k]) * delayGlide;
+  }
+}
+
+void OutputStage::mix(const double* synthe, const double* instrument, double* left, double* right, int count) {
+  if (chorusOn) {
+    mixChorus(synthe, instrument, left, right, count);
+  } else {
+    mixDry(synthe, instrument, left, right, count);
+  }
+}
+
+void OutputStage::mixDry(const double* synthe, const double* instrument, double* left, double* right,
+                         int count) const {
+  for (int n = 0; n < count; ++n) {
+    const double s = synthe[n];
+    const double i = instrument[n];
+    left[n] = i * instrumentDry.left + s * syntheDry.left;
+    right[n] = i * instrumentDry.right + s * syntheDry.right;
+  }
+}
+
+void OutputStage::mixChorus(const double* synthe, const double* instrument, double* left, double* right,
+                            int count) {
+  double* line1 = lines[0].data();
+  double* line2 = lines[1].data();
+  double* line3 = lines[2].data();
+  const int length = lineLength;
+  for (int n = 0; n < count; ++n) {
+    const double s = synthe[n];
+    const double i = instrument[n];
+    const double wetLeft = i * instrumentWet.left + s * syntheWet.left;
+    const double wetRight = i * instrumentWet.right + s * syntheWet.right;
+    line1[writePosition] = 0.5 * wetLeft;
+    line2[writePosition] = 0.25 * (wetLeft + wetRight);
+    line3[writePosition] = 0.5 * wetRight;
+
+    std::array<double, 3> taps;
+    for (std::size_t k = 0; k < 3; ++k) {
+      const double whole = std::floor(delays[k]);
+      // The delay always lies inside the line; the clamp only guards the index.
+      const int back = std::clamp(truncateToInt(whole), 0, length - 1);
+      int j0 = writePosition - back;
+      if (j0 < 0) j0 += length;
+      const int j1 = j0 + 1 == length ? 0 : j0 + 1;
+      const double f = delays[k] - whole;
+      const double* line = lines[k].data();
+      taps[k] = f * line[j0] + (1 - f) * line[j1];
+    }
+
+    left[n] = i * instrumentDry.left + s * syntheDry.left + taps[0] + taps[2];
+    right[n] = i * instrumentDry.right + s * syntheDry.right + taps[1] + taps[2];
+
+    if (++writePosition == length) writePosition = 0;
+    for (std::size_t k = 0; k < 3; ++k) delays[k] += delaySteps[k];
+  }
+}
+
+}  // namespace sorvel

@@ -1,0 +1,76 @@
+// The output stage: section gains with balance, pan and volume, and the ensemble chorus of three
+// modulated delay lines that mixes the Synthe and Instrument buses to stereo.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "engine/TriangleLfo.h"
+
+namespace sorvel {
+
+struct SectionGains {
+  double left = 0;
+  double right = 0;
+};
+
+class OutputStage {
+ public:
+  static constexpr double kMaximumDelaySeconds = 0.016;
+  static constexpr double kMinimumDelaySeconds = 0.001;
+  static constexpr double kDepthScale = 0.45;
+
+  // Reallocates the delay lines when the rate changes, and always clears them and the delays.
+  // The control period bounds the delay glide so that it never overshoots at very low rates.
+  void setSampleRate(double rate, int controlPeriod);
+
+  // Parameter inputs; each gain-related one recomputes the gains.
+  void setVolume(double volume);  // stores volume squared
+  void setBalance(double balance);
+  void setSynthePan(double pan);
+  void setInstrumentPan(double pan);
+  void setSyntheMix(double mix);
+  void setInstrumentMix(double mix);
+  void setChorusOn(bool on) { chorusOn = on; }
+  void setChorusDepth(double value);  // parameter value 0..1
+  void setChorusRate(int lfo, double value);  // lfo 0 or 1, parameter value 0..1
+
+  void updateGains();
+
+  // Once per control tick: steps the chorus LFOs and aims each delay at its new target.
+  void stepModulation();
+
+  // Mixes count samples of both buses into left and right (written, not added).
+  void mix(const double* synthe, const double* instrument, double* left, double* right, int count);
+
+  // State, readable by tests and the benchmark.
+  TriangleLfo chorusLfo1;
+  TriangleLfo chorusLfo2;
+  double sampleRate = -1;
+  double inverseRate = 0;
+  double delayGlide = 0;  // share of the distance to the target covered per sample
+  std::array<std::vector<double>, 3> lines;
+  int lineLength = 0;
+  int writePosition = 0;
+  std::array<double, 3> delays{};
+  std::array<double, 3> delaySteps{};
+
+  bool chorusOn = false;
+  double syntheMix = 0.5;
+  double instrumentMix = 0.5;
+  double chorusDepth = 0.3 * kDepthScale;
+  double volumeFactor = 0.25;
+  double balance = 0.5;
+  double synthePan = 0.5;
+  double instrumentPan = 0.5;
+
+  SectionGains syntheGain, instrumentGain;  // before the chorus mix split
+  SectionGains syntheDry, instrumentDry;
+  SectionGains syntheWet, instrumentWet;
+
+ private:
+  void mixDry(const double* synthe, const double* instrument, double* left, double* right, int count) const;
+  void mixChorus(const double* synthe, const double* instrument, double* left, double* right, int count);
+};
+
+}  // namespace sorvel
