@@ -1,0 +1,64 @@
+#include "voice/DualFilter.h"
+
+#include <algorithm>
+
+namespace sorvel {
+
+namespace {
+constexpr double kTwoPi8 = 50.26548245743669;       // 2 pi x 8 Hz
+constexpr double kTwoPi8000 = 50265.48245743669;    // 2 pi x 8000 Hz
+}  // namespace
+
+void DualFilter::setup(double sampleRate) {
+  for (Filter* f : {static_cast<Filter*>(&lowPass), static_cast<Filter*>(&bandPass)}) {
+    f->lower = kTwoPi8 / sampleRate;
+    f->upper = kTwoPi8000 / sampleRate;
+    f->clearState();
+    f->quality = 0.55;
+  }
+  lowPass.computeCoefficients();
+  bandPass.computeCoefficients();
+  lowWeight = 0;
+  bandWeight = 0;
+}
+
+void DualFilter::reserve(int length) {
+  if (length <= scratchLength_) return;
+  scratch_ = std::make_unique<double[]>(length);
+  scratchLength_ = length;
+}
+
+void DualFilter::process(double* values, int count) {
+  if (count <= 0) return;
+  reserve(count);
+  double* scratch = scratch_.get();
+  std::copy(values, values + count, scratch);
+  lowPass.process(scratch, count);
+  bandPass.process(values, count);
+  for (int i = 0; i < count; ++i) values[i] = scratch[i] * lowWeight + bandWeight * values[i];
+}
+
+void DualFilter::setLowCutoff(double setting) {
+  lowPass.cutoff = lowPass.lower + (lowPass.upper - lowPass.lower) * setting * setting;
+  lowPass.computeCoefficients();
+}
+
+void DualFilter::setBandCutoff(double setting) {
+  bandPass.cutoff = bandPass.lower + (bandPass.upper - bandPass.lower) * setting * setting;
+  bandPass.computeCoefficients();
+}
+
+void DualFilter::setMix(double mix) {
+  if (!(mix >= 0.0)) {  // also a mix that is not a number
+    lowWeight = 1.0;
+    bandWeight = 0.0;
+  } else if (mix > 1.0) {
+    lowWeight = 0.0;
+    bandWeight = 1.0;
+  } else {
+    bandWeight = mix;
+    lowWeight = 1.0 - mix;
+  }
+}
+
+}  // namespace sorvel

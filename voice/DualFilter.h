@@ -1,0 +1,36 @@
+// A low-pass and a band-pass run side by side on the same signal and mixed by two weights.
+#pragma once
+
+#include <memory>
+
+#include "voice/Filter.h"
+
+namespace sorvel {
+
+class DualFilter {
+ public:
+  LowPass lowPass;
+  BandPass bandPass;
+  double lowWeight = 0;
+  double bandWeight = 0;
+
+  // Limits and qualities for the rate, states cleared, weights zeroed; cutoffs kept.
+  void setup(double sampleRate);
+  // Makes room for blocks of up to length samples; only here or on a longer block is memory taken.
+  void reserve(int length);
+  void process(double* values, int count);
+
+  // "Flt1" (plus the tone's offset) and "Flt2" as 0..1 settings; applied at once.
+  void setLowCutoff(double setting);
+  void setBandCutoff(double setting);
+  // Band-pass share: below 0 pure low-pass, above 1 pure band-pass.
+  void setMix(double mix);
+
+  int scratchLength() const { return scratchLength_; }
+
+ private:
+  std::unique_ptr<double[]> scratch_;
+  int scratchLength_ = 0;
+};
+
+}  // namespace sorvel

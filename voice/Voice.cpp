@@ -1,0 +1,136 @@
+#include "voice/Voice.h"
+
+#include <cmath>
+
+#include "engine/Conversions.h"
+#include "engine/EngineState.h"
+
+namespace sorvel {
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kTwoPi8 = 50.26548245743669;     // 2 pi x 8 Hz
+constexpr double kTwoPi8000 = 50265.48245743669;  // 2 pi x 8000 Hz
+constexpr double kInitialPitch = 6144;            // note 48
+constexpr int kInitialNote = 48;
+constexpr double kDoubleReedCutoff = 0.1521;      // 1223.58 Hz between 8 Hz and 8 kHz
+constexpr double kDoubleReedQuality = 7.3;
+}  // namespace
+
+Voice::Voice(const EngineState& owner) : owner_(owner) {
+  for (int i = 0; i < kChannelCount; ++i) {
+    VoiceChannel& channel = channels_[i];
+    channel.filterFollowsEnvelope = kChannelTable[i].filterFollowsEnvelope;
+    if (kChannelTable[i].dualFilter) channel.dualFilter.setup(44100.0);
+  }
+  doubleReedHighPass_.quality = 0.5;
+  doubleReedHighPass_.lower = kTwoPi8 / 44100.0;
+  doubleReedHighPass_.upper = kTwoPi8000 / 44100.0;
+  setSampleRate(44100.0);
+}
+
+void Voice::setSampleRate(double rate) {
+  if (rate == sampleRate_) return;
+  if (!(rate > 0.0) || !std::isfinite(rate)) return;  // a rate no host can run: keep the present one
+  const bool wasSetUp = sampleRate_ > 0.0;
+
+  currentPitch_ = targetPitch_ = kInitialPitch;
+  velocityLevel_ = 0;
+  glideStep_ = 0;
+  glideStepsLeft_ = 0;
+  delayCounterStep_ = 0;
+  vibratoDelay_ = 0;
+  serial = 0;
+  sampleRate_ = rate;
+  active = keyDown = keyHold = false;
+  lastNote = kInitialNote;
+  velocity = 0;
+
+  blockLength_ = truncateToInt(rate) / 1000;
+  if (blockLength_ != allocatedLength_) {
+    scratch_.assign(blockLength_, 0.0);
+    syntheBus_.assign(blockLength_, 0.0);
+    instrumentBus_.assign(blockLength_, 0.0);
+    allocatedLength_ = blockLength_;
+  }
+
+  syntheOsc_.cachedPitchIndex = VoiceOscillator::kStalePitch;
+  instrumentOsc_.cachedPitchIndex = VoiceOscillator::kStalePitch;
+
+  for (int i = 0; i < kChannelCount; ++i) {
+    VoiceChannel& channel = channels_[i];
+    channel.envelope.sampleRate = rate;
+    if (kChannelTable[i].dualFilter) {
+      channel.dualFilter.setup(rate);
+      channel.dualFilter.reserve(blockLength_);
+    } else {
+      channel.channelFilter.clearState();
+    }
+  }
+  // The tone settings were applied for the old rate; carry them over so these tones keep sounding.
+  if (wasSetUp) reapplyDualFilters();
+
+  tubaHpState_ = 0;
+  const double g = 2.0 * kPi * 3.2 / rate;
+  tubaHpB0_ = 2.0 / (g + 2.0);
+  tubaHpA1_ = (g - 2.0) / (g + 2.0);
+
+  setupDoubleReedHighPass();
+}
+
+void Voice::setupDoubleReedHighPass() {
+  HighPass& hp = doubleReedHighPass_;
+  hp.upper = kTwoPi8000 / sampleRate_;
+  hp.lower = kTwoPi8 / sampleRate_;
+  hp.quality = 0.5;
+  hp.a1 = hp.a2 = hp.b0 = hp.b1 = 0;
+  hp.clearState();
+  hp.cutoff = hp.lower + (hp.upper - hp.lower) * kDoubleReedCutoff;
+  hp.computeCoefficients();
+  hp.quality = kDoubleReedQuality;
+  hp.computeCoefficients();
+}
+
+void Voice::reapplyDualFilters() {
+  for (int i = 0; i < kChannelCount; ++i) {
+    if (!kChannelTable[i].dualFilter) continue;
+    VoiceChannel& channel = channels_[i];
+    channel.dualFilter.setLowCutoff(channel.cutoff + channel.cutoffOffset);
+    channel.dualFilter.setBandCutoff(channel.filter2);
+    channel.dualFilter.setMix(channel.envAmount + channel.envAmountOffset);
+  }
+}
+
+void Voice::start(int note, int noteVelocity, int noteSerial, double pitch) {
+  targetPitch_ = pitch;
+  if (quarterToneOn_ && keyDown) targetPitch_ = currentPitch_ + (note - lastNote) * 64;
+
+  const int glideTicks = portamentoOn_ ? truncateToInt(portamentoTime_ * 1000.0) : 0;
+  if (glideTicks > 0) {
+    glideStepsLeft_ = glideTicks;
+    glideStep_ = (targetPitch_ - currentPitch_) / glideTicks;
+  } else {
+    currentPitch_ = targetPitch_;
+    glideStepsLeft_ = 0;
+  }
+
+  vibratoDelayCounter_ = 0;
+  vibratoDelay_ = truncateToInt(delayValue_);
+  triggerEnvelopes();
+  velocityLevel_ = noteVelocity * 0.007874015748031496;  // 1/127
+  velocityGain_ = (velocityLevel_ - 1.0) * velocitySensitivity_ + 1.0;
+  velocity = noteVelocity;
+  serial = noteSerial;
+  lastNote = note;
+  active = true;
+}
+
+void Voice::triggerEnvelopes() {
+  for (VoiceChannel& channel : channels_) channel.envelope.trigger();
+}
+
+void Voice::releaseAll() {
+  for (VoiceChannel& channel : channels_) channel.envelope.startRelease();
+}
+
+}  // namespace sorvel

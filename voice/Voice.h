@@ -1,0 +1,99 @@
+// Everything one sounding note needs: the synthe and instrument oscillators, the 19 channels with
+// their envelopes and filters, pitch glide, delayed vibrato and velocity. Reads the engine state at
+// each control tick; renders additively into the caller's two section buffers.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "voice/Filter.h"
+#include "voice/VoiceChannel.h"
+#include "voice/VoiceOscillator.h"
+
+namespace sorvel {
+
+struct EngineState;
+
+class Voice {
+ public:
+  explicit Voice(const EngineState& owner);
+
+  // Read and written by note handling.
+  bool active = false;   // sounding
+  bool keyDown = false;  // the note's key is held
+  bool keyHold = false;  // set by "Key Hold" and the sustain pedal: a key release does not release
+  int lastNote = 48;     // note number of the latest start
+  int velocity = 0;      // velocity of the latest start
+  int serial = 0;        // note counter value of the latest start
+
+  void setSampleRate(double rate);
+  // pitch: note x 128 or a microtuned pitch, without tuning and section modulation.
+  void start(int note, int velocity, int serial, double pitch);
+  void releaseAll();
+  void controlTick();
+  // Adds count samples (at most the block length) into the two section buffers.
+  void render(double* syntheOut, double* instrumentOut, int count);
+  void setParameter(int id, double value);
+  void setChannelParameter(int channel, int kind, double value);
+
+  // Read access for tests and diagnostics.
+  const VoiceChannel& channel(int index) const { return channels_[index]; }
+  const VoiceOscillator& syntheOscillator() const { return syntheOsc_; }
+  const VoiceOscillator& instrumentOscillator() const { return instrumentOsc_; }
+  const HighPass& doubleReedHighPass() const { return doubleReedHighPass_; }
+  double currentPitch() const { return currentPitch_; }
+  double targetPitch() const { return targetPitch_; }
+  double vibratoFade() const { return vibratoDelayCounter_; }
+  double pwmWidth() const { return pwmWidth_; }
+  double fuzzWidth() const { return fuzzWidth_; }
+  double claviWidth() const { return claviWidth_; }
+  double velocityGain() const { return velocityGain_; }
+  int blockLength() const { return blockLength_; }
+  double sampleRate() const { return sampleRate_; }
+
+ private:
+  void triggerEnvelopes();
+  void setupDoubleReedHighPass();
+  void reapplyDualFilters();
+  void updateOscillatorPitches();
+  void renderChannel(int index, int count);
+  void generate(int index, double* out, int count);
+  void applyAttackOffset(int channel, double value);
+  void applyDecayOffset(int channel, double value);
+  void applyReleaseOffset(int channel, double value);
+
+  const EngineState& owner_;
+  VoiceOscillator instrumentOsc_;
+  VoiceOscillator syntheOsc_;
+  std::array<VoiceChannel, kChannelCount> channels_;
+  HighPass doubleReedHighPass_;
+  double tubaHpA1_ = 0, tubaHpB0_ = 0, tubaHpState_ = 0;
+  double pwmWidth_ = 0;
+  double fuzzWidth_ = 0;
+  std::vector<double> scratch_, syntheBus_, instrumentBus_;
+  int allocatedLength_ = 0;
+  int blockLength_ = 0;
+  double velocitySensitivity_ = 0;
+  bool portamentoOn_ = false;
+  bool delayedVibratoOn_ = false;
+  bool quarterToneOn_ = false;
+  bool ringModulationOn_ = false;
+  bool lpfFromVelocity_ = false;
+  double portamentoTime_ = 0;   // seconds
+  double delayValue_ = 0;       // vibrato fade-in length in control ticks
+  double vibratoDepth_ = 0;     // pitch units
+  std::array<bool, kChannelCount> enabled_{};  // synthe footages 0..7, instrument tones 8..18
+  double ringModPitch_ = 0;
+  double claviWidth_ = 0;
+  double sampleRate_ = -1;
+  double currentPitch_ = 0, targetPitch_ = 0;
+  double velocityLevel_ = 0;
+  double velocityGain_ = 0;
+  double glideStep_ = 0;
+  int glideStepsLeft_ = 0;
+  double vibratoDelayCounter_ = 0;  // fade-in value, 0..1
+  double delayCounterStep_ = 0;
+  int vibratoDelay_ = 0;            // ticks of fade-in left
+};
+
+}  // namespace sorvel

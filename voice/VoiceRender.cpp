@@ -1,0 +1,97 @@
+// Audio-rate rendering of a voice: each enabled channel's waveform through its filter, shaped by
+// its envelope, into the section buses; then the buses into the caller's buffers.
+#include <algorithm>
+
+#include "engine/EngineState.h"
+#include "engine/EngineTables.h"
+#include "voice/Voice.h"
+
+namespace sorvel {
+
+void Voice::generate(int index, double* out, int count) {
+  const ChannelKind& kind = kChannelTable[index];
+  const EngineTables& tables = *owner_.tables;
+  const VoiceOscillator& osc = kind.synthe ? syntheOsc_ : instrumentOsc_;
+  switch (kind.waveform) {
+    case Waveform::kNoise:
+      whiteNoise(out, count);
+      break;
+    case Waveform::kSawtooth:
+      osc.sawtooth(tables, kind.shift, out, count);
+      break;
+    case Waveform::kPulse: {
+      double width = kind.fixedWidth;
+      if (kind.widthSource == PulseWidth::kPwm) width = pwmWidth_;
+      if (kind.widthSource == PulseWidth::kClavi) width = claviWidth_;
+      if (kind.widthSource == PulseWidth::kFuzz) width = fuzzWidth_;
+      osc.pulse(tables, kind.shift, width, out, count);
+      break;
+    }
+  }
+}
+
+void Voice::renderChannel(int index, int count) {
+  VoiceChannel& channel = channels_[index];
+  Envelope& envelope = channel.envelope;
+  if (!enabled_[index]) {
+    // A silent channel's envelope keeps time, so enabling it mid-note plays it at its present level.
+    for (int j = 1; j < count; ++j) envelope.step();
+    return;
+  }
+  double* scratch = scratch_.data();
+  generate(index, scratch, count);
+  if (index == kDoubleReed8) doubleReedHighPass_.process(scratch, count);
+  if (kChannelTable[index].dualFilter) {
+    channel.dualFilter.process(scratch, count);
+  } else {
+    channel.channelFilter.process(scratch, count);
+  }
+  double* bus = kChannelTable[index].synthe ? syntheBus_.data() : instrumentBus_.data();
+  const double level = channel.level;
+  // The control tick stepped the envelope for the first sample.
+  for (int j = 0; j < count; ++j) {
+    if (j > 0) envelope.step();
+    bus[j] += scratch[j] * level * envelope.value;
+  }
+}
+
+void Voice::render(double* syntheOut, double* instrumentOut, int count) {
+  if (count > allocatedLength_) {
+    // Longer than a control period: not something the engine asks for; render it in pieces.
+    if (allocatedLength_ <= 0) {
+      syntheOsc_.advance(count);
+      instrumentOsc_.advance(count);
+      return;
+    }
+    for (int done = 0; done < count; done += allocatedLength_) {
+      render(syntheOut + done, instrumentOut + done, std::min(allocatedLength_, count - done));
+    }
+    return;
+  }
+  if (count <= 0) return;
+
+  if (active && owner_.tables) {
+    std::fill_n(syntheBus_.begin(), count, 0.0);
+    std::fill_n(instrumentBus_.begin(), count, 0.0);
+    for (int i = 0; i < kChannelCount; ++i) renderChannel(i, count);
+    const double gain = velocityGain_;
+    const double* synthe = syntheBus_.data();
+    const double* instrument = instrumentBus_.data();
+    if (ringModulationOn_) {
+      for (int i = 0; i < count; ++i) {
+        syntheOut[i] += synthe[i] * gain * instrument[i];
+        instrumentOut[i] += instrument[i] * gain;
+      }
+    } else {
+      for (int i = 0; i < count; ++i) {
+        syntheOut[i] += synthe[i] * gain;
+        instrumentOut[i] += instrument[i] * gain;
+      }
+    }
+  }
+  // The oscillators run freely, sounding or not.
+  syntheOsc_.advance(count);
+  instrumentOsc_.advance(count);
+}
+
+}  // namespace sorvel
