@@ -1,0 +1,282 @@
+// What a voice sounds like: footage pitch, waveforms, pulse widths, table levels, the 19 channels.
+#include <gtest/gtest.h>
+
+#include "engine/Random.h"
+#include "tests/voice_rig.h"
+
+namespace sorvel {
+namespace {
+
+using test::Sections;
+using test::VoiceRig;
+
+struct FootageCase {
+  int channel;
+  double multiple;  // of the note's own frequency
+};
+
+// With no octave shift and no section modulation 16' sounds at the note, 32' an octave below,
+// 8' one above and 4' two above.
+TEST(VoiceSoundPitch, FootagesSoundAtTheirOctaves) {
+  const FootageCase cases[] = {
+      {1, 0.5}, {2, 1.0}, {4, 2.0}, {7, 4.0},    // synthe saws
+      {3, 1.0}, {5, 2.0}, {6, 2.0},              // synthe pulses
+      {9, 0.5}, {12, 1.0}, {13, 2.0}, {17, 4.0},  // instrument saws
+      {8, 0.5}, {14, 2.0},                       // instrument pulses
+  };
+  for (double rate : {44100.0, 48000.0}) {
+    for (const auto& c : cases) {
+      VoiceRig rig(rate);
+      rig.enableOnly(c.channel);
+      rig.play(69);
+      const Sections out = rig.run(900);
+      const auto& signal = c.channel < 8 ? out.synthe : out.instrument;
+      const double hz = test::strongestFrequency(signal, rate, 2000);
+      EXPECT_NEAR(hz, 440.0 * c.multiple, 440.0 * c.multiple * 0.001) << "channel " << c.channel << " at " << rate;
+    }
+  }
+}
+
+TEST(VoiceSoundPitch, Note69On8FootSawIs880Hz) {
+  for (double rate : {44100.0, 48000.0}) {
+    VoiceRig rig(rate);
+    rig.enableOnly(4);
+    rig.play(69);
+    const double hz = test::strongestFrequency(rig.run(900).synthe, rate, 1000);
+    EXPECT_NEAR(hz, 880.0, 0.88) << rate;
+  }
+}
+
+TEST(VoiceSoundPitch, SectionModulationMovesEachOscillator) {
+  VoiceRig rig;
+  rig.enable(4);
+  rig.enable(13);
+  rig.state.synthePitchModulation = 1536;      // one octave up
+  rig.state.instrumentPitchModulation = -1536; // one octave down
+  rig.play(57);
+  const Sections out = rig.run(900);
+  EXPECT_NEAR(test::strongestFrequency(out.synthe, 44100, 1000), 880.0, 0.88);
+  EXPECT_NEAR(test::strongestFrequency(out.instrument, 44100, 1000), 220.0, 0.22);
+}
+
+TEST(VoiceSoundPitch, RingModPitchDetunesTheSyntheOscillatorOnlyWithRingModulationOn) {
+  VoiceRig rig;
+  rig.voice->setParameter(56, 1536.7);  // "Syn.Ptch" as handed on, whole units taken
+  EXPECT_EQ(rig.voice->syntheOscillator().pitchOffset1, 0);
+  rig.voice->setParameter(36, 1);
+  EXPECT_EQ(rig.voice->syntheOscillator().pitchOffset1, 1536);
+  rig.voice->setParameter(8, -896.4);  // "SyntTune"
+  EXPECT_EQ(rig.voice->syntheOscillator().pitchOffset2, -896);
+  rig.voice->setParameter(36, 0);
+  EXPECT_EQ(rig.voice->syntheOscillator().pitchOffset1, 0);
+}
+
+TEST(VoiceSoundTable, LevelKeepsTheTopHarmonicBelowNyquist) {
+  for (double rate : {44100.0, 48000.0, 96000.0}) {
+    auto tables = EngineTables::forRate(rate);
+    for (int p = 0; p <= 17280; p += 7) {
+      VoiceOscillator osc;
+      osc.updatePitch(p, *tables);
+      for (int shift = 0; shift <= 3; ++shift) {
+        const int table = std::min(osc.tableLevel + shift, 10);
+        const double fundamental = osc.increment * std::ldexp(1.0, shift) * rate / 268435456.0;
+        const double top = fundamental * (1 << (10 - table));
+        if (table < 10) {
+          ASSERT_LT(top, rate / 2) << p << " " << shift;
+        }
+        // A table with twice the harmonics would have crossed Nyquist, unless already the fullest.
+        if (table > 0 && osc.tableLevel > 0) {
+          ASSERT_GE(2 * top, rate / 2 * 0.999) << p << " " << shift;
+        }
+      }
+    }
+  }
+}
+
+TEST(VoiceSoundTable, OutOfRangeAndNonFinitePitchesUseTheEndEntries) {
+  auto tables = EngineTables::forRate(44100);
+  VoiceOscillator osc;
+  osc.updatePitch(-5000, *tables);
+  EXPECT_EQ(osc.increment, tables->pitchIncrement[0]);
+  osc.updatePitch(1e12, *tables);
+  EXPECT_EQ(osc.increment, tables->pitchIncrement[17280]);
+  osc.updatePitch(NAN, *tables);
+  EXPECT_EQ(osc.increment, tables->pitchIncrement[0]);
+  osc.updatePitch(INFINITY, *tables);
+  EXPECT_EQ(osc.increment, tables->pitchIncrement[17280]);
+  osc.updatePitch(-INFINITY, *tables);
+  EXPECT_EQ(osc.increment, tables->pitchIncrement[0]);
+  osc.updatePitch(8832.9, *tables);
+  EXPECT_EQ(osc.increment, tables->pitchIncrement[8832]);
+  EXPECT_EQ(osc.cachedPitchIndex, 8832);
+}
+
+TEST(VoiceSoundWave, FourAtATimeEqualsSampleBySample) {
+  auto tables = EngineTables::forRate(44100);
+  VoiceOscillator osc;
+  osc.updatePitch(9000, *tables);
+  osc.phase = 0x0FFFFF00;  // about to wrap
+  for (int count : {1, 3, 4, 7, 44}) {
+    for (int shift = 0; shift <= 3; ++shift) {
+      std::vector<double> saw(count), pulse(count);
+      osc.sawtooth(*tables, shift, saw.data(), count);
+      osc.pulse(*tables, shift, 0.37, pulse.data(), count);
+      const double* table = tables->wave[std::min(osc.tableLevel + shift, 10)].data();
+      std::uint32_t p = osc.phase;
+      std::uint32_t q =
+          static_cast<std::uint32_t>(static_cast<std::int64_t>(p - (4096 << (15 - shift)) * 0.37)) & 0x0FFFFFFF;
+      for (int i = 0; i < count; ++i) {
+        ASSERT_EQ(saw[i], table[((p << shift) >> 16) & 0xFFF]) << count << " " << shift << " " << i;
+        ASSERT_EQ(pulse[i], table[((p << shift) >> 16) & 0xFFF] - table[((q << shift) >> 16) & 0xFFF]);
+        p = (p + osc.increment) & 0x0FFFFFFF;
+        q = (q + osc.increment) & 0x0FFFFFFF;
+      }
+    }
+  }
+}
+
+TEST(VoiceSoundWave, NoiseFourAtATimeEqualsTheGeneratorOneByOne) {
+  for (int count : {1, 4, 5, 44, 47}) {
+    noiseRandom().setState(12345 + count);
+    RandomGenerator reference;
+    reference.setState(12345 + count);
+    std::vector<double> out(count);
+    whiteNoise(out.data(), count);
+    for (int i = 0; i < count; ++i) ASSERT_EQ(out[i], reference.next()) << count << " " << i;
+    EXPECT_EQ(noiseRandom().state(), reference.state());
+  }
+}
+
+TEST(VoiceSoundPulse, WidthSetsTheDutyCycle) {
+  auto tables = EngineTables::forRate(44100);
+  VoiceOscillator osc;
+  osc.updatePitch(45 * 128 - 1536, *tables);  // 55 Hz at shift 0
+  for (double width : {1.0, 0.5, 0.4, 0.1}) {
+    std::vector<double> out(44 * 1000);
+    for (int i = 0; i < 44 * 1000; i += 44) {
+      osc.pulse(*tables, 1, width, out.data() + i, 44);
+      osc.advance(44);
+    }
+    EXPECT_NEAR(test::dutyCycle(out, 0), width / 2, 0.01) << width;
+  }
+}
+
+TEST(VoiceSoundPulse, WidthOutsideZeroToOneOrZeroIsSilence) {
+  auto tables = EngineTables::forRate(44100);
+  VoiceOscillator osc;
+  osc.updatePitch(60 * 128, *tables);
+  osc.phase = 123456;
+  for (double width : {-0.01, 1.01, 0.0, 5.0, double(NAN)}) {
+    std::vector<double> out(45, 1.0);
+    osc.pulse(*tables, 2, width, out.data(), 45);
+    for (double x : out) ASSERT_EQ(x, 0.0) << width;
+  }
+}
+
+TEST(VoiceSoundChannels, EachChannelSoundsAlone) {
+  for (int ch = 0; ch < 19; ++ch) {
+    VoiceRig rig;
+    if (ch == 3) rig.state.pwmLfo.unipolar = 0.5;
+    rig.enableOnly(ch);
+    rig.play(60);
+    const Sections out = rig.run(300);
+    const auto& mine = ch < 8 ? out.synthe : out.instrument;
+    const auto& other = ch < 8 ? out.instrument : out.synthe;
+    EXPECT_TRUE(test::allFinite(mine)) << ch;
+    EXPECT_GT(test::rms(mine, 2000), 0.01) << ch;
+    EXPECT_EQ(test::rms(other), 0.0) << ch;
+  }
+}
+
+TEST(VoiceSoundChannels, NeverStartedVoiceIsSilent) {
+  VoiceRig rig;
+  for (int ch = 0; ch < 19; ++ch) rig.enable(ch);
+  const Sections out = rig.run(20);
+  EXPECT_EQ(test::rms(out.synthe), 0.0);
+  EXPECT_EQ(test::rms(out.instrument), 0.0);
+  EXPECT_FALSE(rig.voice->active);
+}
+
+TEST(VoiceSoundChannels, FinishedVoiceIsSilentAndItsPhasesRunOn) {
+  VoiceRig rig;
+  rig.enableOnly(4);
+  rig.enable(13);
+  rig.play(60);
+  rig.run(50);
+  rig.voice->releaseAll();
+  rig.run(50);
+  ASSERT_FALSE(rig.voice->active);
+  const auto& syn = rig.voice->syntheOscillator();
+  const auto& ins = rig.voice->instrumentOscillator();
+  ASSERT_GT(syn.increment, 0);
+  const std::uint32_t synBefore = syn.phase, insBefore = ins.phase;
+  const Sections out = rig.run(20);
+  EXPECT_EQ(test::rms(out.synthe), 0.0);
+  EXPECT_EQ(test::rms(out.instrument), 0.0);
+  EXPECT_EQ(syn.phase, (synBefore + 20u * 44u * static_cast<std::uint32_t>(syn.increment)) & 0x0FFFFFFF);
+  EXPECT_EQ(ins.phase, (insBefore + 20u * 44u * static_cast<std::uint32_t>(ins.increment)) & 0x0FFFFFFF);
+}
+
+TEST(VoiceSoundChannels, RingModulationMultipliesTheSyntheByTheInstrument) {
+  VoiceRig rig;
+  rig.enable(4);
+  rig.voice->setParameter(36, 1);
+  rig.play(60);
+  Sections out = rig.run(100);
+  EXPECT_EQ(test::rms(out.synthe), 0.0);  // no instrument tone: silent synthe
+  rig.enable(13);
+  out = rig.run(100);
+  EXPECT_GT(test::rms(out.synthe, 1000), 0.01);
+}
+
+TEST(VoiceSoundChannels, VelocityGainFollowsSensitivity) {
+  VoiceRig rig;
+  rig.voice->setParameter(3, 1.0);
+  rig.enableOnly(4);
+  rig.play(60, 64);
+  EXPECT_DOUBLE_EQ(rig.voice->velocityGain(), 64.0 / 127.0);
+  const double soft = test::rms(rig.run(200).synthe, 4000);
+  VoiceRig loud;
+  loud.voice->setParameter(3, 1.0);
+  loud.enableOnly(4);
+  loud.play(60, 127);
+  EXPECT_EQ(loud.voice->velocityGain(), 1.0);
+  EXPECT_NEAR(soft / test::rms(loud.run(200).synthe, 4000), 64.0 / 127.0, 0.01);
+}
+
+TEST(VoiceSoundChannels, DisabledChannelsEnvelopeKeepsRunning) {
+  VoiceRig rig;
+  rig.enableOnly(13);
+  rig.preset(4, 4, 0.5);  // 8' SAW: slow attack, not enabled yet
+  rig.play(60);
+  rig.run(100);
+  const double level = rig.voice->channel(4).envelope.value;
+  EXPECT_GT(level, 0.2);
+  EXPECT_LT(level, 1.0);
+  // Enabled mid-note it starts at the envelope's present level, not from 0.
+  rig.enable(4);
+  const Sections out = rig.run(1);
+  EXPECT_GT(test::rms(out.synthe), 0.05);
+}
+
+TEST(VoiceSoundChannels, EnvelopeStepsOncePerSampleWhateverTheSubBlocks) {
+  VoiceRig whole, split;
+  for (VoiceRig* rig : {&whole, &split}) {
+    rig->enableOnly(4);
+    rig->preset(4, 4, 0.3);
+    rig->preset(5, 4, 0.3);  // channel 5 disabled
+    rig->play(60);
+  }
+  std::vector<double> a(44), b(44);
+  for (int p = 0; p < 50; ++p) {
+    whole.voice->controlTick();
+    whole.voice->render(a.data(), b.data(), 44);
+    split.voice->controlTick();
+    split.voice->render(a.data(), b.data(), 44);
+  }
+  EXPECT_EQ(whole.voice->channel(4).envelope.value, split.voice->channel(4).envelope.value);
+  EXPECT_EQ(whole.voice->channel(5).envelope.value, whole.voice->channel(4).envelope.value);
+}
+
+}  // namespace
+}  // namespace sorvel
