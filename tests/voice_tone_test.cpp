@@ -1,0 +1,196 @@
+// The instrument tones with behaviour of their own: TUBA's high-passed envelope, FUZZ GUITAR's
+// envelope-driven width, CLAVI's width, DOUBLE REED's fixed high-pass, and the S/H and PWM footages.
+#include <gtest/gtest.h>
+
+#include "tests/voice_rig.h"
+
+namespace sorvel {
+namespace {
+
+using test::Sections;
+using test::VoiceRig;
+
+TEST(VoiceTone, TubaCutoffRisesWithTheAttackAndSettlesBack) {
+  VoiceRig rig;
+  rig.enableOnly(9);
+  rig.preset(9, 1, 0.3);  // "Flt1"
+  rig.preset(9, 3, 0.5);  // "E>F"
+  rig.voice->setParameter(66, 0.05);  // "32'TubFC"
+  rig.play(40);
+  rig.run(20);
+  const ChannelFilter& filter = rig.voice->channel(9).channelFilter;
+  EXPECT_GT(filter.envValue, 0.8);
+  ChannelFilter settled;
+  settled.cutoff = 0.35;
+  settled.computeCoefficients(rig.state.tables->cutoff.data());
+  EXPECT_GT(filter.g, settled.g);
+  const Sections early = rig.run(100);
+  // Run at control rate with a coefficient made for the audio rate, the high-pass has a time
+  // constant of about 2.2 s: after 30 s of held envelope nothing of it is left.
+  rig.run(30000);
+  EXPECT_EQ(rig.voice->channel(9).envelope.value, 1.0);
+  EXPECT_LT(std::abs(filter.envValue), 1e-5);
+  EXPECT_EQ(filter.g, settled.g);
+  const Sections late = rig.run(100);
+  // A lower cutoff: less of the sawtooth's upper harmonics.
+  EXPECT_LT(test::rms(late.instrument), test::rms(early.instrument));
+}
+
+TEST(VoiceTone, TubaHighPassIsFirstOrderAtThreePointTwoHertz) {
+  VoiceRig rig;
+  rig.enableOnly(9);
+  rig.play(40);
+  rig.run(2);
+  const ChannelFilter& filter = rig.voice->channel(9).channelFilter;
+  // Envelope at 1 from now on: y decays by (1 - g/2)/(1 + g/2) per tick, g = 2 pi 3.2 / rate.
+  rig.run(10);
+  const double a = filter.envValue;
+  rig.run(1);
+  const double g = 2 * test::kPi * 3.2 / 44100;
+  EXPECT_NEAR(filter.envValue / a, (2 - g) / (2 + g), 1e-12);
+}
+
+TEST(VoiceTone, FuzzWidthFollowsTheEnvelope) {
+  VoiceRig rig;
+  rig.enableOnly(11);
+  rig.preset(11, 5, 0.05);  // quick decay
+  rig.play(33);             // 16': 55 Hz, long periods for a clean duty reading
+  rig.voice->controlTick();
+  EXPECT_DOUBLE_EQ(rig.voice->fuzzWidth(), 1 - 0.7 * rig.voice->channel(11).envelope.value);
+  rig.run(5);
+  rig.voice->controlTick();
+  EXPECT_DOUBLE_EQ(rig.voice->fuzzWidth(), 1 - 0.7 * 1.0);  // full envelope: narrow pulse
+  EXPECT_NEAR(test::dutyCycle(rig.run(1000).instrument, 0), 0.3 / 2, 0.012);
+  rig.preset(11, 6, 0.5);  // sustain down to half: the pulse widens
+  rig.run(1000);
+  rig.voice->controlTick();
+  EXPECT_NEAR(rig.voice->fuzzWidth(), 1 - 0.7 * 0.5, 1e-6);
+  EXPECT_NEAR(test::dutyCycle(rig.run(1000).instrument, 0), 0.65 / 2, 0.012);
+}
+
+TEST(VoiceTone, ClaviWidthFromItsParameter) {
+  // The engine hands on 1 - 0.9 x: 0 gives a square, 1 a twentieth of a period.
+  for (auto [x, duty] : {std::pair{0.0, 0.5}, {1.0, 0.05}, {0.5, 0.275}}) {
+    VoiceRig rig;
+    rig.enableOnly(10);
+    rig.voice->setParameter(67, 1 - 0.9 * x);
+    rig.play(33);
+    EXPECT_NEAR(test::dutyCycle(rig.run(1000).instrument, 0), duty, 0.012) << x;
+  }
+}
+
+TEST(VoiceTone, ClarinetWithNoMixIsASquareThroughTheLowPass) {
+  VoiceRig rig;
+  rig.enableOnly(14);
+  rig.preset(14, 1, 0.2);
+  rig.preset(14, 3, 0.0);
+  rig.play(45);
+  const auto& dual = rig.voice->channel(14).dualFilter;
+  EXPECT_EQ(dual.lowWeight, 1.0);
+  EXPECT_EQ(dual.bandWeight, 0.0);
+  const Sections out = rig.run(1000);
+  EXPECT_NEAR(test::dutyCycle(out.instrument, 2000), 0.5, 0.02);
+  EXPECT_NEAR(test::strongestFrequency(out.instrument, 44100, 2000), 220.0, 0.22);  // 8': an octave up
+}
+
+TEST(VoiceTone, DoubleReedHighPassSettingsAndPersistence) {
+  VoiceRig rig;
+  const HighPass& hp = rig.voice->doubleReedHighPass();
+  EXPECT_EQ(hp.quality, 7.3);
+  EXPECT_NEAR(hp.cutoff * 44100 / (2 * test::kPi), 1223.58, 0.01);
+  rig.enableOnly(15);
+  rig.play(60);
+  rig.run(57);
+  const HighPass held = hp;
+  rig.enable(15, false);
+  rig.run(30);
+  EXPECT_EQ(hp.x1, held.x1);
+  EXPECT_EQ(hp.y1, held.y1);
+  EXPECT_EQ(hp.y2, held.y2);
+  // A new note does not clear it either.
+  rig.play(64);
+  rig.run(3);
+  EXPECT_EQ(hp.y1, held.y1);
+  // Enabled again, it carries on from that state: the same pulse block through a copy of the
+  // held filter gives the state the voice's filter ends with.
+  rig.enable(15);
+  rig.voice->controlTick();
+  auto tables = rig.state.tables;
+  std::vector<double> pulse(44);
+  rig.voice->instrumentOscillator().pulse(*tables, 2, 0.1, pulse.data(), 44);
+  HighPass copy = held;
+  copy.process(pulse.data(), 44);
+  std::vector<double> a(44, 0.0), b(44, 0.0);
+  rig.voice->render(a.data(), b.data(), 44);
+  EXPECT_EQ(hp.y1, copy.y1);
+  EXPECT_EQ(hp.x1, copy.x1);
+  EXPECT_GT(test::rms(b), 0.0);
+}
+
+TEST(VoiceTone, DoubleReedHighPassCutsLowNotes) {
+  // Through the resonant high-pass at about 1.2 kHz a low note loses its fundamental.
+  VoiceRig rig;
+  rig.enableOnly(15);
+  rig.play(36);
+  const Sections out = rig.run(1000);
+  EXPECT_GT(test::strongestFrequency(out.instrument, 44100, 2000), 1000.0);
+}
+
+TEST(VoiceTone, SampleAndHoldDrivesTheFilterOfSixteenFootSH) {
+  VoiceRig rig;
+  rig.enableOnly(2);
+  rig.preset(2, 1, 0.2);
+  rig.preset(2, 3, 0.5);
+  rig.state.sampleHoldLfo.held = 0.6;
+  rig.play(60);
+  rig.run(1);
+  const ChannelFilter& filter = rig.voice->channel(2).channelFilter;
+  EXPECT_EQ(filter.envValue, 0.6);
+  const double g = filter.g;
+  rig.state.sampleHoldLfo.held = -0.6;
+  rig.run(1);
+  EXPECT_EQ(filter.envValue, -0.6);
+  EXPECT_LT(filter.g, g);
+  // Disabled, the S/H no longer reaches it.
+  rig.enable(2, false);
+  rig.state.sampleHoldLfo.held = 0.9;
+  rig.run(1);
+  EXPECT_EQ(filter.envValue, -0.6);
+}
+
+TEST(VoiceTone, PwmWidthFollowsTheLfo) {
+  VoiceRig rig;
+  rig.enableOnly(3);
+  rig.state.pwmLfo.unipolar = 1.0;
+  rig.play(33);
+  rig.run(1);
+  EXPECT_DOUBLE_EQ(rig.voice->pwmWidth(), 0.34);
+  EXPECT_NEAR(test::dutyCycle(rig.run(1000).synthe, 0), 0.17, 0.012);
+  rig.state.pwmLfo.unipolar = 0.0;
+  rig.run(1);
+  EXPECT_EQ(rig.voice->pwmWidth(), 1.0);
+}
+
+TEST(VoiceTone, FollowingFiltersTrackTheirEnvelope) {
+  VoiceRig rig;
+  rig.enableOnly(13);
+  rig.preset(13, 1, 0.1);
+  rig.preset(13, 3, 0.5);
+  rig.preset(13, 4, 1.0);
+  rig.play(60);
+  rig.run(100);
+  rig.voice->controlTick();
+  const ChannelFilter& filter = rig.voice->channel(13).channelFilter;
+  const Envelope& envelope = rig.voice->channel(13).envelope;
+  ASSERT_GT(envelope.value, 0.0);
+  EXPECT_EQ(filter.envValue, envelope.value);
+  ChannelFilter expected;
+  expected.cutoff = 0.1;
+  expected.envAmount = 0.5;
+  expected.envValue = filter.envValue;
+  expected.computeCoefficients(rig.state.tables->cutoff.data());
+  EXPECT_EQ(filter.g, expected.g);
+}
+
+}  // namespace
+}  // namespace sorvel
