@@ -69,14 +69,15 @@ double interpolate(const double* table, double pitch) {
 // One period of a band-limited sawtooth with the given number of harmonics, the upper ones
 // tapered by a raised cosine.
 void buildSawtooth(std::vector<double>& table, int harmonics) {
+  std::vector<double> weight(harmonics + 1, 0.0);
+  for (int j = 2; j <= harmonics; ++j) {
+    weight[j] = (0.54 + 0.46 * std::cos((j - 1) * (kPi / 2.0) / (harmonics - 1))) * 0.5 / j;
+  }
   table.assign(kWaveTableSize, 0.0);
   for (int i = 0; i < kWaveTableSize; ++i) {
     const double x = 2.0 * kPi * i / 4096.0;
     double value = 0.5 * std::sin(x);
-    for (int j = 2; j <= harmonics; ++j) {
-      const double weight = (0.54 + 0.46 * std::cos((j - 1) * (kPi / 2.0) / (harmonics - 1))) * 0.5 / j;
-      value += weight * std::sin(j * x);
-    }
+    for (int j = 2; j <= harmonics; ++j) value += weight[j] * std::sin(j * x);
     table[i] = value;
   }
 }

@@ -168,5 +168,27 @@ TEST(EnvelopeChanges, AttackTimeChangesARunningAttackButNotADecay) {
   EXPECT_EQ(e.coefficient, 1.0 / (0.001 * 0.4 * 44100));
 }
 
+TEST(EnvelopeSteps, SkippingAFixedPointGivesTheSameResultAsSteppingEachSample) {
+  // Every stage and its transitions: attack into decay, decay onto sustain, release into idle.
+  for (double sustain : {1.0, 0.5, 0.0}) {
+    Envelope a = envelopeAt(44100, 0.002, 0.003, sustain, 0.004);
+    Envelope b = a;
+    a.trigger();
+    b.trigger();
+    for (int block = 0; block < 4000; ++block) {
+      if (block == 3000) {
+        a.startRelease();
+        b.startRelease();
+      }
+      const int count = 1 + block % 47;
+      a.stepTimes(count);
+      for (int i = 0; i < count; ++i) b.step();
+      ASSERT_EQ(a.value, b.value) << sustain << " " << block;
+      ASSERT_EQ(a.state, b.state) << sustain << " " << block;
+    }
+    EXPECT_EQ(a.state, Envelope::kIdle);
+  }
+}
+
 }  // namespace
 }  // namespace sorvel

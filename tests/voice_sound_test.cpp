@@ -278,5 +278,36 @@ TEST(VoiceSoundChannels, EnvelopeStepsOncePerSampleWhateverTheSubBlocks) {
   EXPECT_EQ(whole.voice->channel(5).envelope.value, whole.voice->channel(4).envelope.value);
 }
 
+TEST(VoiceSoundChannels, PipelineIsWaveformThenFilterThenPerSampleEnvelope) {
+  VoiceRig rig;
+  rig.enableOnly(4);
+  rig.preset(4, 1, 0.4);
+  rig.preset(4, 2, 0.7);
+  rig.preset(4, 3, 0.3);
+  rig.preset(4, 0, 0.8);
+  rig.preset(4, 4, 0.002);
+  rig.preset(4, 5, 0.003);
+  rig.preset(4, 6, 0.5);
+  rig.preset(4, 7, 0.004);
+  rig.play(57, 90);
+  rig.voice->setParameter(3, 0.5);  // velocity sensitivity after the start: gain stays 1
+  std::vector<double> expected(44), out(44), other(44);
+  for (int p = 0; p < 300; ++p) {
+    if (p == 150) rig.voice->releaseAll();
+    rig.voice->controlTick();
+    Envelope envelope = rig.voice->channel(4).envelope;
+    ChannelFilter filter = rig.voice->channel(4).channelFilter;
+    rig.voice->syntheOscillator().sawtooth(*rig.state.tables, 2, expected.data(), 44);
+    filter.process(expected.data(), 44);
+    for (int j = 0; j < 44; ++j) {
+      if (j > 0) envelope.step();
+      expected[j] = expected[j] * 0.8 * envelope.value;
+    }
+    std::fill(out.begin(), out.end(), 0.0);
+    rig.voice->render(out.data(), other.data(), 44);
+    for (int j = 0; j < 44; ++j) ASSERT_EQ(out[j], expected[j]) << p << " " << j;
+  }
+}
+
 }  // namespace
 }  // namespace sorvel

@@ -44,6 +44,17 @@ struct Envelope {
     }
   }
 
+  // count steps. A step that changes neither value nor state has reached a fixed point, and every
+  // further step would repeat it exactly, so the rest are skipped.
+  void stepTimes(int count) {
+    for (int i = 0; i < count; ++i) {
+      const double before = value;
+      const int stateBefore = state;
+      step();
+      if (value == before && state == stateBefore) return;
+    }
+  }
+
   // Note start: a new attack from the present value, unless the envelope is already in attack or
   // decay/sustain and multiple trigger is off (legato).
   void trigger() {

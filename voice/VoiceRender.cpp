@@ -35,7 +35,7 @@ void Voice::renderChannel(int index, int count) {
   Envelope& envelope = channel.envelope;
   if (!enabled_[index]) {
     // A silent channel's envelope keeps time, so enabling it mid-note plays it at its present level.
-    for (int j = 1; j < count; ++j) envelope.step();
+    envelope.stepTimes(count - 1);
     return;
   }
   double* scratch = scratch_.data();
@@ -48,11 +48,20 @@ void Voice::renderChannel(int index, int count) {
   }
   double* bus = kChannelTable[index].synthe ? syntheBus_.data() : instrumentBus_.data();
   const double level = channel.level;
-  // The control tick stepped the envelope for the first sample.
-  for (int j = 0; j < count; ++j) {
-    if (j > 0) envelope.step();
+  // The control tick stepped the envelope for the first sample; once a step leaves the envelope
+  // unchanged, it stays so for the rest of the block.
+  bus[0] += scratch[0] * level * envelope.value;
+  int j = 1;
+  while (j < count) {
+    const double before = envelope.value;
+    const int stateBefore = envelope.state;
+    envelope.step();
     bus[j] += scratch[j] * level * envelope.value;
+    ++j;
+    if (envelope.value == before && envelope.state == stateBefore) break;
   }
+  const double steady = envelope.value;
+  for (; j < count; ++j) bus[j] += scratch[j] * level * steady;
 }
 
 void Voice::render(double* syntheOut, double* instrumentOut, int count) {
