@@ -42,6 +42,11 @@ TEST(VoiceLifecycle, SetupResetsTheNoteButTheSameRateChangesNothing) {
   EXPECT_EQ(rig.voice->lastNote, 48);
   EXPECT_EQ(rig.voice->serial, 0);
   EXPECT_EQ(rig.voice->channel(4).envelope.sampleRate, 48000);
+  // The next note attacks from silence instead of continuing the old envelopes.
+  EXPECT_EQ(rig.voice->channel(4).envelope.state, Envelope::kIdle);
+  rig.play(60);
+  EXPECT_EQ(rig.voice->channel(4).envelope.state, Envelope::kAttack);
+  EXPECT_EQ(rig.voice->channel(4).envelope.value, 0.0);
 }
 
 TEST(VoiceLifecycle, StartRecordsTheNote) {

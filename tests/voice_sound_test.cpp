@@ -278,34 +278,71 @@ TEST(VoiceSoundChannels, EnvelopeStepsOncePerSampleWhateverTheSubBlocks) {
   EXPECT_EQ(whole.voice->channel(5).envelope.value, whole.voice->channel(4).envelope.value);
 }
 
+// A reference for one channel's block: waveform, filter and envelope from copies of the voice's
+// own state, stepped sample by sample.
+void referenceChannel(const Voice& voice, const EngineTables& tables, int ch, double width, double* out, int count) {
+  const ChannelKind& kind = kChannelTable[ch];
+  const VoiceOscillator& osc = kind.synthe ? voice.syntheOscillator() : voice.instrumentOscillator();
+  std::vector<double> wave(count);
+  if (kind.waveform == Waveform::kSawtooth) {
+    osc.sawtooth(tables, kind.shift, wave.data(), count);
+  } else {
+    osc.pulse(tables, kind.shift, width, wave.data(), count);
+  }
+  const VoiceChannel& channel = voice.channel(ch);
+  if (kind.dualFilter) {
+    LowPass low = channel.dualFilter.lowPass;
+    BandPass band = channel.dualFilter.bandPass;
+    std::vector<double> lows = wave;
+    low.process(lows.data(), count);
+    band.process(wave.data(), count);
+    for (int j = 0; j < count; ++j) {
+      wave[j] = lows[j] * channel.dualFilter.lowWeight + channel.dualFilter.bandWeight * wave[j];
+    }
+  } else {
+    ChannelFilter filter = channel.channelFilter;
+    filter.process(wave.data(), count);
+  }
+  Envelope envelope = channel.envelope;
+  for (int j = 0; j < count; ++j) {
+    if (j > 0) envelope.step();
+    out[j] += wave[j] * channel.level * envelope.value;
+  }
+}
+
 TEST(VoiceSoundChannels, PipelineIsWaveformThenFilterThenPerSampleEnvelope) {
   VoiceRig rig;
-  rig.enableOnly(4);
-  rig.preset(4, 1, 0.4);
-  rig.preset(4, 2, 0.7);
-  rig.preset(4, 3, 0.3);
-  rig.preset(4, 0, 0.8);
-  rig.preset(4, 4, 0.002);
-  rig.preset(4, 5, 0.003);
-  rig.preset(4, 6, 0.5);
-  rig.preset(4, 7, 0.004);
+  const int channels[] = {1, 4, 5, 7, 8, 13, 16};
+  for (int ch : channels) {
+    rig.enable(ch);
+    rig.preset(ch, 1, 0.3 + 0.05 * ch);
+    rig.preset(ch, 2, 0.7);
+    rig.preset(ch, 3, 0.3);
+    rig.preset(ch, 0, 0.8);
+    rig.preset(ch, 4, 0.002 * ch);
+    rig.preset(ch, 5, 0.003);
+    rig.preset(ch, 6, 0.5);
+    rig.preset(ch, 7, 0.004);
+  }
   rig.play(57, 90);
   rig.voice->setParameter(3, 0.5);  // velocity sensitivity after the start: gain stays 1
-  std::vector<double> expected(44), out(44), other(44);
+  std::vector<double> synthe(44), instrument(44), outS(44), outI(44);
   for (int p = 0; p < 300; ++p) {
     if (p == 150) rig.voice->releaseAll();
     rig.voice->controlTick();
-    Envelope envelope = rig.voice->channel(4).envelope;
-    ChannelFilter filter = rig.voice->channel(4).channelFilter;
-    rig.voice->syntheOscillator().sawtooth(*rig.state.tables, 2, expected.data(), 44);
-    filter.process(expected.data(), 44);
-    for (int j = 0; j < 44; ++j) {
-      if (j > 0) envelope.step();
-      expected[j] = expected[j] * 0.8 * envelope.value;
+    std::fill(synthe.begin(), synthe.end(), 0.0);
+    std::fill(instrument.begin(), instrument.end(), 0.0);
+    for (int ch : channels) {
+      const double width = ch == 5 ? 0.5 : 0.4;
+      referenceChannel(*rig.voice, *rig.state.tables, ch, width, ch < 8 ? synthe.data() : instrument.data(), 44);
     }
-    std::fill(out.begin(), out.end(), 0.0);
-    rig.voice->render(out.data(), other.data(), 44);
-    for (int j = 0; j < 44; ++j) ASSERT_EQ(out[j], expected[j]) << p << " " << j;
+    std::fill(outS.begin(), outS.end(), 0.0);
+    std::fill(outI.begin(), outI.end(), 0.0);
+    rig.voice->render(outS.data(), outI.data(), 44);
+    for (int j = 0; j < 44; ++j) {
+      ASSERT_EQ(outS[j], synthe[j]) << p << " " << j;
+      ASSERT_EQ(outI[j], instrument[j]) << p << " " << j;
+    }
   }
 }
 

@@ -22,36 +22,64 @@ void ChannelFilter::computeCoefficients(const double* cutoffTable) {
   G0 = 1.0 / (1.0 - k * g + k * g * g);
 }
 
-void ChannelFilter::process(double* values, int count) {
-  double a = s1, b = s2, c = s3, guard = offset;
-  for (int i = 0; i < count; ++i) {
-    double x = values[i];
+namespace {
+
+// The filter's coefficients and state held in locals for the length of a block.
+struct Run {
+  double G0, g, beta2, beta3, k;
+  double s1, s2, s3, guard;
+
+  explicit Run(const ChannelFilter& f)
+      : G0(f.G0), g(f.g), beta2(f.beta2), beta3(f.beta3), k(f.k), s1(f.s1), s2(f.s2), s3(f.s3), guard(f.offset) {}
+
+  void store(ChannelFilter& f) const {
+    f.s1 = s1;
+    f.s2 = s2;
+    f.s3 = s3;
+    f.offset = guard;
+  }
+
+  double step(double x) {
     x = std::isnan(x) ? 0.0 : x + guard;
-    a = std::isnan(a) ? 0.0 : a + guard;
-    b = std::isnan(b) ? 0.0 : b + guard;
-    c = std::isnan(c) ? 0.0 : c + guard;
+    s1 = std::isnan(s1) ? 0.0 : s1 + guard;
+    s2 = std::isnan(s2) ? 0.0 : s2 + guard;
+    s3 = std::isnan(s3) ? 0.0 : s3 + guard;
     guard = -guard;
 
-    const double v = (x - a) * g;
-    const double lp1 = a + v;
-    a = lp1 + v;
+    const double v = (x - s1) * g;
+    const double lp1 = s1 + v;
+    s1 = lp1 + v;
 
     // The positive half of the feedback is 17 percent stronger than the negative half.
-    double f = c * beta3 + b * beta2;
+    double f = s3 * beta3 + s2 * beta2;
     if (f > 0.0) f *= 1.17;
 
-    const double u = ((f + lp1) * G0 - b) * g;
-    const double y = b + u;
-    b = y + u;
+    const double u = ((f + lp1) * G0 - s2) * g;
+    const double y = s2 + u;
+    s2 = y + u;
 
-    const double h = (y * k - c) * g;
-    c = c + 2.0 * h;
-    values[i] = y;
+    const double h = (y * k - s3) * g;
+    s3 = s3 + 2.0 * h;
+    return y;
   }
-  s1 = a;
-  s2 = b;
-  s3 = c;
-  offset = guard;
+};
+
+}  // namespace
+
+void ChannelFilter::process(double* values, int count) {
+  Run run(*this);
+  for (int i = 0; i < count; ++i) values[i] = run.step(values[i]);
+  run.store(*this);
+}
+
+void ChannelFilter::processPair(ChannelFilter& a, double* valuesA, ChannelFilter& b, double* valuesB, int count) {
+  Run runA(a), runB(b);
+  for (int i = 0; i < count; ++i) {
+    valuesA[i] = runA.step(valuesA[i]);
+    valuesB[i] = runB.step(valuesB[i]);
+  }
+  runA.store(a);
+  runB.store(b);
 }
 
 }  // namespace sorvel

@@ -33,8 +33,7 @@ void DualFilter::process(double* values, int count) {
   reserve(count);
   double* scratch = scratch_.get();
   std::copy(values, values + count, scratch);
-  lowPass.process(scratch, count);
-  bandPass.process(values, count);
+  Biquad::processPair(lowPass, scratch, bandPass, values, count);
   for (int i = 0; i < count; ++i) values[i] = scratch[i] * lowWeight + bandWeight * values[i];
 }
 

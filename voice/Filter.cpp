@@ -4,28 +4,56 @@
 
 namespace sorvel {
 
-void Biquad::process(double* values, int count) {
-  double sx1 = x1, sx2 = x2, sy1 = y1, sy2 = y2, guard = offset;
-  for (int i = 0; i < count; ++i) {
-    double x = values[i];
-    x = std::isnan(x) ? 0.0 : x + guard;
-    sx1 = std::isnan(sx1) ? 0.0 : sx1 + guard;
-    sx2 = std::isnan(sx2) ? 0.0 : sx2 + guard;
-    sy1 = std::isnan(sy1) ? 0.0 : sy1 + guard;
-    sy2 = std::isnan(sy2) ? 0.0 : sy2 + guard;
-    guard = -guard;
-    const double y = b0 * (x + sx2) + b1 * sx1 + a1 * sy1 + a2 * sy2;
-    sx2 = sx1;
-    sx1 = x;
-    sy2 = sy1;
-    sy1 = y;
-    values[i] = y;
+namespace {
+
+// Coefficients and state of one section held in locals for the length of a block.
+struct Run {
+  double a1, a2, b0, b1;
+  double x1, x2, y1, y2, guard;
+
+  explicit Run(const Biquad& f)
+      : a1(f.a1), a2(f.a2), b0(f.b0), b1(f.b1), x1(f.x1), x2(f.x2), y1(f.y1), y2(f.y2), guard(f.offset) {}
+
+  void store(Biquad& f) const {
+    f.x1 = x1;
+    f.x2 = x2;
+    f.y1 = y1;
+    f.y2 = y2;
+    f.offset = guard;
   }
-  x1 = sx1;
-  x2 = sx2;
-  y1 = sy1;
-  y2 = sy2;
-  offset = guard;
+
+  double step(double x) {
+    x = std::isnan(x) ? 0.0 : x + guard;
+    x1 = std::isnan(x1) ? 0.0 : x1 + guard;
+    x2 = std::isnan(x2) ? 0.0 : x2 + guard;
+    y1 = std::isnan(y1) ? 0.0 : y1 + guard;
+    y2 = std::isnan(y2) ? 0.0 : y2 + guard;
+    guard = -guard;
+    const double y = b0 * (x + x2) + b1 * x1 + a1 * y1 + a2 * y2;
+    x2 = x1;
+    x1 = x;
+    y2 = y1;
+    y1 = y;
+    return y;
+  }
+};
+
+}  // namespace
+
+void Biquad::process(double* values, int count) {
+  Run run(*this);
+  for (int i = 0; i < count; ++i) values[i] = run.step(values[i]);
+  run.store(*this);
+}
+
+void Biquad::processPair(Biquad& a, double* valuesA, Biquad& b, double* valuesB, int count) {
+  Run runA(a), runB(b);
+  for (int i = 0; i < count; ++i) {
+    valuesA[i] = runA.step(valuesA[i]);
+    valuesB[i] = runB.step(valuesB[i]);
+  }
+  runA.store(a);
+  runB.store(b);
 }
 
 Filter::Common Filter::computeCommon() {

@@ -17,6 +17,8 @@ struct Biquad {
 
   // Filters in place. A sample or state that is not a number is taken as 0.
   void process(double* values, int count);
+  // Two sections over two blocks in one pass, with the results of two process calls.
+  static void processPair(Biquad& a, double* valuesA, Biquad& b, double* valuesB, int count);
 
   void clearState() { x1 = x2 = y1 = y2 = 0; }
 };

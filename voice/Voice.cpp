@@ -48,7 +48,7 @@ void Voice::setSampleRate(double rate) {
 
   blockLength_ = truncateToInt(rate) / 1000;
   if (blockLength_ != allocatedLength_) {
-    scratch_.assign(blockLength_, 0.0);
+    rows_.assign(static_cast<std::size_t>(blockLength_) * kChannelCount, 0.0);
     syntheBus_.assign(blockLength_, 0.0);
     instrumentBus_.assign(blockLength_, 0.0);
     allocatedLength_ = blockLength_;
@@ -60,6 +60,10 @@ void Voice::setSampleRate(double rate) {
   for (int i = 0; i < kChannelCount; ++i) {
     VoiceChannel& channel = channels_[i];
     channel.envelope.sampleRate = rate;
+    // The voice is silent now; an envelope left in a stage would make the next note legato from
+    // a level nobody hears.
+    channel.envelope.state = Envelope::kIdle;
+    channel.envelope.value = 0;
     if (kChannelTable[i].dualFilter) {
       channel.dualFilter.setup(rate);
       channel.dualFilter.reserve(blockLength_);

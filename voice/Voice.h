@@ -56,8 +56,10 @@ class Voice {
   void setupDoubleReedHighPass();
   void reapplyDualFilters();
   void updateOscillatorPitches();
-  void renderChannel(int index, int count);
+  double* row(int channel) { return rows_.data() + static_cast<std::size_t>(channel) * allocatedLength_; }
   void generate(int index, double* out, int count);
+  void filterChannels(int count);
+  void mixChannel(int index, int count);
   void applyAttackOffset(int channel, double value);
   void applyDecayOffset(int channel, double value);
   void applyReleaseOffset(int channel, double value);
@@ -70,7 +72,8 @@ class Voice {
   double tubaHpA1_ = 0, tubaHpB0_ = 0, tubaHpState_ = 0;
   double pwmWidth_ = 0;
   double fuzzWidth_ = 0;
-  std::vector<double> scratch_, syntheBus_, instrumentBus_;
+  std::vector<double> rows_;  // one block per channel: waveform, then filtered in place
+  std::vector<double> syntheBus_, instrumentBus_;
   int allocatedLength_ = 0;
   int blockLength_ = 0;
   double velocitySensitivity_ = 0;

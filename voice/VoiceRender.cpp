@@ -30,7 +30,30 @@ void Voice::generate(int index, double* out, int count) {
   }
 }
 
-void Voice::renderChannel(int index, int count) {
+// Every enabled channel's waveform through its filter, in its own row. The ChannelFilters run two
+// at a time: their recursions are independent, so the pairs overlap without changing a result.
+void Voice::filterChannels(int count) {
+  int waiting = -1;
+  for (int i = 0; i < kChannelCount; ++i) {
+    if (!enabled_[i]) continue;
+    double* samples = row(i);
+    generate(i, samples, count);
+    VoiceChannel& channel = channels_[i];
+    if (kChannelTable[i].dualFilter) {
+      if (i == kDoubleReed8) doubleReedHighPass_.process(samples, count);
+      channel.dualFilter.process(samples, count);
+    } else if (waiting < 0) {
+      waiting = i;
+    } else {
+      ChannelFilter::processPair(channels_[waiting].channelFilter, row(waiting), channel.channelFilter, samples, count);
+      waiting = -1;
+    }
+  }
+  if (waiting >= 0) channels_[waiting].channelFilter.process(row(waiting), count);
+}
+
+// One channel into its bus, shaped by its envelope stepped once per sample.
+void Voice::mixChannel(int index, int count) {
   VoiceChannel& channel = channels_[index];
   Envelope& envelope = channel.envelope;
   if (!enabled_[index]) {
@@ -38,30 +61,23 @@ void Voice::renderChannel(int index, int count) {
     envelope.stepTimes(count - 1);
     return;
   }
-  double* scratch = scratch_.data();
-  generate(index, scratch, count);
-  if (index == kDoubleReed8) doubleReedHighPass_.process(scratch, count);
-  if (kChannelTable[index].dualFilter) {
-    channel.dualFilter.process(scratch, count);
-  } else {
-    channel.channelFilter.process(scratch, count);
-  }
+  const double* samples = row(index);
   double* bus = kChannelTable[index].synthe ? syntheBus_.data() : instrumentBus_.data();
   const double level = channel.level;
   // The control tick stepped the envelope for the first sample; once a step leaves the envelope
   // unchanged, it stays so for the rest of the block.
-  bus[0] += scratch[0] * level * envelope.value;
+  bus[0] += samples[0] * level * envelope.value;
   int j = 1;
   while (j < count) {
     const double before = envelope.value;
     const int stateBefore = envelope.state;
     envelope.step();
-    bus[j] += scratch[j] * level * envelope.value;
+    bus[j] += samples[j] * level * envelope.value;
     ++j;
     if (envelope.value == before && envelope.state == stateBefore) break;
   }
   const double steady = envelope.value;
-  for (; j < count; ++j) bus[j] += scratch[j] * level * steady;
+  for (; j < count; ++j) bus[j] += samples[j] * level * steady;
 }
 
 void Voice::render(double* syntheOut, double* instrumentOut, int count) {
@@ -82,7 +98,8 @@ void Voice::render(double* syntheOut, double* instrumentOut, int count) {
   if (active && owner_.tables) {
     std::fill_n(syntheBus_.begin(), count, 0.0);
     std::fill_n(instrumentBus_.begin(), count, 0.0);
-    for (int i = 0; i < kChannelCount; ++i) renderChannel(i, count);
+    filterChannels(count);
+    for (int i = 0; i < kChannelCount; ++i) mixChannel(i, count);
     const double gain = velocityGain_;
     const double* synthe = syntheBus_.data();
     const double* instrument = instrumentBus_.data();
