@@ -167,8 +167,8 @@ TEST(FilterDual, OutputIsTheWeightedSumOfBothSections) {
   d.setLowCutoff(0.3);
   d.setBandCutoff(0.6);
   d.setMix(0.25);
-  EXPECT_DOUBLE_EQ(d.lowPass.cutoff, d.lowPass.lower + (d.lowPass.upper - d.lowPass.lower) * 0.09);
-  EXPECT_DOUBLE_EQ(d.bandPass.cutoff, d.bandPass.lower + (d.bandPass.upper - d.bandPass.lower) * 0.36);
+  EXPECT_EQ(d.lowPass.cutoff, d.lowPass.lower + (d.lowPass.upper - d.lowPass.lower) * (0.3 * 0.3));
+  EXPECT_EQ(d.bandPass.cutoff, d.bandPass.lower + (d.bandPass.upper - d.bandPass.lower) * (0.6 * 0.6));
   EXPECT_EQ(d.lowPass.quality, 0.55);
   EXPECT_EQ(d.bandPass.quality, 0.55);
   LowPass low = d.lowPass;
@@ -284,6 +284,9 @@ TEST(FilterChannel, ControlValueSelectsTheTableEntry) {
   EXPECT_EQ(f.g, G / (1 + G));
   EXPECT_EQ(f.beta3, -1 / (1 + G));
   EXPECT_EQ(f.k, 0.5 * 1.8 + 0.01);
+  const double g = G / (1 + G);
+  EXPECT_EQ(f.beta2, (f.k - f.k * g) / (1 + G));
+  EXPECT_EQ(f.G0, 1 / (1 - f.k * g + f.k * (g * g)));
   f.modulation = NAN;
   f.computeCoefficients(tables->cutoff.data());
   EXPECT_EQ(f.g, tables->cutoff[0] / (1 + tables->cutoff[0]));

@@ -19,7 +19,7 @@ void ChannelFilter::computeCoefficients(const double* cutoffTable) {
   g = G / (1.0 + G);
   beta3 = -1.0 / (1.0 + G);
   beta2 = (k - k * g) / (1.0 + G);
-  G0 = 1.0 / (1.0 - k * g + k * g * g);
+  G0 = 1.0 / (1.0 - k * g + k * (g * g));
 }
 
 namespace {

@@ -38,12 +38,12 @@ void DualFilter::process(double* values, int count) {
 }
 
 void DualFilter::setLowCutoff(double setting) {
-  lowPass.cutoff = lowPass.lower + (lowPass.upper - lowPass.lower) * setting * setting;
+  lowPass.cutoff = lowPass.lower + (lowPass.upper - lowPass.lower) * (setting * setting);
   lowPass.computeCoefficients();
 }
 
 void DualFilter::setBandCutoff(double setting) {
-  bandPass.cutoff = bandPass.lower + (bandPass.upper - bandPass.lower) * setting * setting;
+  bandPass.cutoff = bandPass.lower + (bandPass.upper - bandPass.lower) * (setting * setting);
   bandPass.computeCoefficients();
 }
 
