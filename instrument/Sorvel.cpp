@@ -54,15 +54,21 @@ void Sorvel::buildParameterTable() {
 void Sorvel::reset() {
   LockGuard guard(lock());
   Synth::reset();
+  engine_.reset(sampleRate());
 }
 
 void Sorvel::parameterChanged(int index) {
   LockGuard guard(lock());
   Synth::parameterChanged(index);  // the learn step
+  if (const IParam* p = parameter(index)) engine_.parameterChanged(index, p->value());
 }
 
 void Sorvel::render(double** /*inputs*/, double** outputs, int frames) {
-  for (int c = 0; c < outputChannelCount(); ++c) {
+  const int channels = outputChannelCount();
+  double* left = channels > 0 ? outputs[0] : nullptr;
+  double* right = channels > 1 ? outputs[1] : nullptr;
+  engine_.render(left, right, frames, engineHost_);
+  for (int c = 2; c < channels; ++c) {
     if (outputs[c] != nullptr) std::fill(outputs[c], outputs[c] + frames, 0.0);
   }
 }
@@ -95,7 +101,7 @@ void Sorvel::processMidiMessage(const MidiMessage& message) {
   }
 }
 
-void Sorvel::allNotesOff() {}
+void Sorvel::allNotesOff() { engine_.allNotesOff(); }
 
 bool Sorvel::serializeState(ByteChunk& chunk) {
   chunk.putBytes(kStateTag, kStateTagLength);

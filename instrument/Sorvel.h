@@ -2,6 +2,8 @@
 // synthesizer base.
 #pragma once
 
+#include "engine/Engine.h"
+#include "instrument/SorvelEngineHost.h"
 #include "instrument/Synth.h"
 
 namespace sorvel {
@@ -27,6 +29,13 @@ class Sorvel : public Synth {
   void buildParameterTable() override;
 
   static PlugDescription description();
+
+  Engine& engine() { return engine_; }
+  EngineHost& engineHost() { return engineHost_; }
+
+ private:
+  Engine engine_;
+  SorvelEngineHost engineHost_{*this};
 };
 
 }  // namespace sorvel

@@ -1,0 +1,90 @@
+// Real-time factor of the engine at 44.1 kHz: seconds of audio rendered per second of CPU time.
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "engine/Engine.h"
+
+namespace {
+
+using sorvel::Engine;
+using sorvel::EngineHost;
+
+constexpr double kRate = 44100.0;
+constexpr int kBlock = 512;
+
+class QuietHost : public EngineHost {
+ public:
+  void drainEvents(int) override {}
+  void controllerMoved(int, double) override {}
+};
+
+struct Setup {
+  int voicesValue;  // "Voices": 0 = 1 ... 6 = 64
+  std::vector<int> switches;
+  bool chorus;
+  int notes;
+};
+
+void prepare(Engine& engine, QuietHost& host, const Setup& setup) {
+  engine.reset(kRate);
+  engine.parameterChanged(1, setup.voicesValue);
+  for (int index : setup.switches) engine.parameterChanged(index, 1);
+  engine.parameterChanged(76, setup.chorus ? 1 : 0);
+  for (int i = 0; i < setup.notes; ++i) engine.handleEvent(0x90, static_cast<std::uint8_t>(36 + i), 100, host);
+}
+
+void renderSeconds(Engine& engine, QuietHost& host, double seconds, std::vector<double>& left,
+                   std::vector<double>& right) {
+  const int blocks = static_cast<int>(seconds * kRate / kBlock);
+  for (int b = 0; b < blocks; ++b) engine.render(left.data(), right.data(), kBlock, host);
+}
+
+void run(benchmark::State& state, const Setup& setup) {
+  Engine engine;
+  QuietHost host;
+  prepare(engine, host, setup);
+  std::vector<double> left(kBlock), right(kBlock);
+  renderSeconds(engine, host, 0.1, left, right);  // past the attacks
+  for (auto _ : state) {
+    engine.render(left.data(), right.data(), kBlock, host);
+    benchmark::DoNotOptimize(left.data());
+  }
+  state.counters["realtime_factor"] =
+      benchmark::Counter(kBlock / kRate, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+std::vector<int> allChannels() {
+  std::vector<int> switches;
+  for (int index = 37; index <= 55; ++index) switches.push_back(index);
+  return switches;
+}
+
+void OneVoiceOneFootage(benchmark::State& state) { run(state, {0, {41}, false, 1}); }
+void EightVoicesThreeFootages(benchmark::State& state) { run(state, {3, {38, 41, 44}, false, 8}); }
+void SixtyFourVoicesAllChannelsChorus(benchmark::State& state) { run(state, {6, allChannels(), true, 64}); }
+
+// Eight voices with the longest release, let go; each run renders one second starting the given
+// number of seconds after the release. Flat times show that nothing slows down as signals decay.
+void ReleaseTail(benchmark::State& state) {
+  Engine engine;
+  QuietHost host;
+  prepare(engine, host, {3, {38, 41, 44, 50, 53}, true, 8});
+  for (int preset : {2, 5, 8, 14, 17}) engine.parameterChanged(83 + 8 * (preset - 1) + 7, 4.0);  // "EnvR"
+  std::vector<double> left(kBlock), right(kBlock);
+  renderSeconds(engine, host, 0.5, left, right);
+  for (int i = 0; i < 8; ++i) engine.handleEvent(0x80, static_cast<std::uint8_t>(36 + i), 0, host);
+  renderSeconds(engine, host, static_cast<double>(state.range(0)), left, right);
+  for (auto _ : state) {
+    renderSeconds(engine, host, 1.0, left, right);
+    benchmark::DoNotOptimize(left.data());
+  }
+  state.counters["realtime_factor"] = benchmark::Counter(1.0, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+}  // namespace
+
+BENCHMARK(OneVoiceOneFootage);
+BENCHMARK(EightVoicesThreeFootages);
+BENCHMARK(SixtyFourVoicesAllChannelsChorus);
+BENCHMARK(ReleaseTail)->Arg(0)->Arg(2)->Arg(5)->Arg(30)->Arg(120)->Unit(benchmark::kMillisecond);

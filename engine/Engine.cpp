@@ -1,0 +1,135 @@
+#include "engine/Engine.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/Conversions.h"
+#include "engine/EngineTables.h"
+#include "engine/GlobalModulation.h"
+#include "engine/Lfo.h"
+#include "engine/ParameterTable.h"
+
+namespace sorvel {
+
+namespace {
+
+constexpr double kMaximumSampleRate = 1536000.0;
+constexpr double kResetPwmRate = 0.05;
+constexpr double kResetPwmIncrement = 6.144;
+
+double usableSampleRate(double rate) {
+  if (!std::isfinite(rate) || rate <= 0.0) return Engine::kDefaultSampleRate;
+  return std::min(rate, kMaximumSampleRate);
+}
+
+}  // namespace
+
+Engine::Engine() {
+  setUpLfo(state_.vibratoLfo);
+  setUpLfo(state_.pwmLfo);
+  setUpLfo(state_.sampleHoldLfo);
+
+  highPass_.quality = kHighPassQuality;
+  highPass_.lower = kHighPassLower;
+  highPass_.upper = kHighPassUpper;
+
+  const auto& table = parameterTable();
+  for (std::size_t i = 0; i < values_.size(); ++i) values_[i] = table[i].defaultValue;
+
+  voices_.reserve(kVoiceCount);
+  for (int i = 0; i < kVoiceCount; ++i) voices_.push_back(std::make_unique<Voice>(state_));
+
+  reset(kDefaultSampleRate);
+  // Start from every parameter's default so that the engine is consistent before the
+  // instrument applies its first program.
+  for (int i = 0; i < kParameterCount; ++i) parameterChanged(i, table[static_cast<std::size_t>(i)].defaultValue);
+}
+
+Engine::~Engine() = default;
+
+void Engine::reset(double sampleRate) {
+  const double rate = usableSampleRate(sampleRate);
+  const bool rateChanged = rate != sampleRate_;
+  sampleRate_ = rate;
+
+  heldNotes_.clear();
+  tickCountdown_ = 0;
+  // Below 1000 Hz the period would be 0 and the render could never advance.
+  controlPeriod_ = std::max(1, truncateToInt(rate) / 1000);
+
+  syntheBus_.assign(static_cast<std::size_t>(controlPeriod_), 0.0);
+  instrumentBus_.assign(static_cast<std::size_t>(controlPeriod_), 0.0);
+  discard_.assign(static_cast<std::size_t>(controlPeriod_), 0.0);
+
+  resetGlobalModulation(state_, rate);
+  state_.tables = EngineTables::forRate(rate);
+
+  state_.pwmLfo.rate = kResetPwmRate;
+  state_.pwmLfo.increment = kResetPwmIncrement;
+
+  output_.setSampleRate(rate, controlPeriod_);
+  noteCounter_ = 0;
+  for (auto& voice : voices_) voice->setSampleRate(rate);
+  if (rateChanged) {
+    for (int i = 0; i < kParameterCount; ++i) {
+      const double y = voiceValue(i, values_[static_cast<std::size_t>(i)]);
+      for (auto& voice : voices_) voice->setParameter(i, y);
+    }
+  }
+}
+
+void Engine::controlTick() {
+  stepGlobalModulation(state_, settings_);
+  for (int i = 0; i < voicesInUse_; ++i) voices_[static_cast<std::size_t>(i)]->controlTick();
+
+  const double h = state_.highPassModulation;
+  highPass_.cutoff = highPass_.lower + (highPass_.upper - highPass_.lower) * (h * h);
+  highPass_.computeCoefficients();
+
+  output_.stepModulation();
+}
+
+void Engine::render(double* left, double* right, int frames, EngineHost& host) {
+  if (frames <= 0) return;
+  if (left != nullptr) std::fill(left, left + frames, 0.0);
+  if (right != nullptr) std::fill(right, right + frames, 0.0);
+
+  int position = 0;
+  int remaining = frames;
+  while (remaining > 0) {
+    int length;
+    if (tickCountdown_ <= 0) {
+      host.drainEvents(controlPeriod_);
+      controlTick();
+      if (remaining >= controlPeriod_) {
+        length = controlPeriod_;  // the countdown stays due: the next sub-block ticks again
+      } else {
+        length = remaining;
+        tickCountdown_ = controlPeriod_ - remaining;
+      }
+    } else if (tickCountdown_ < remaining) {
+      length = tickCountdown_;
+      tickCountdown_ = 0;
+    } else {
+      length = remaining;
+      tickCountdown_ -= remaining;
+    }
+    renderSubBlock(left != nullptr ? left + position : nullptr, right != nullptr ? right + position : nullptr,
+                   length);
+    position += length;
+    remaining -= length;
+  }
+}
+
+void Engine::renderSubBlock(double* left, double* right, int count) {
+  double* synthe = syntheBus_.data();
+  double* instrument = instrumentBus_.data();
+  std::fill(synthe, synthe + count, 0.0);
+  std::fill(instrument, instrument + count, 0.0);
+  for (int i = 0; i < voicesInUse_; ++i) voices_[static_cast<std::size_t>(i)]->render(synthe, instrument, count);
+  highPass_.process(synthe, count);
+  output_.mix(synthe, instrument, left != nullptr ? left : discard_.data(),
+              right != nullptr ? right : discard_.data(), count);
+}
+
+}  // namespace sorvel

@@ -1,0 +1,112 @@
+// The global sound engine: 64 voices, the three LFOs and the global modulation, note handling,
+// the global high-pass on the Synthe bus, the output stage and the block render that runs a
+// control tick every millisecond. Knows nothing of the plug-in around it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine/EngineHost.h"
+#include "engine/EngineState.h"
+#include "engine/HeldNotes.h"
+#include "engine/ModulationSettings.h"
+#include "engine/OutputStage.h"
+#include "voice/Filter.h"
+#include "voice/Voice.h"
+
+namespace sorvel {
+
+class Engine {
+ public:
+  static constexpr int kVoiceCount = 64;
+  static constexpr int kParameterCount = 235;
+  static constexpr double kDefaultSampleRate = 44100.0;
+  // Radians per sample of 8 Hz and 8000 Hz at 44100 Hz; the same at every rate.
+  static constexpr double kHighPassLower = 0.0011398068584452764;
+  static constexpr double kHighPassUpper = 1.1398068584452763;
+  static constexpr double kHighPassQuality = 0.5;
+
+  // LFOs (vibrato, PWM, sample-and-hold, each drawing its first random number), the global
+  // high-pass, the output stage and the 64 voices; then the engine part of Reset at 44100 Hz and
+  // every parameter's default, so that it can render before the host sets a rate.
+  Engine();
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  // The engine part of Reset: control period, buses, modulation inputs, smoothing, the rate's
+  // tables, the PWM LFO's reset rate, the output stage, the held notes and note counter, and every
+  // voice's sample rate. A rate that is not a positive finite number keeps 44100 Hz.
+  void reset(double sampleRate);
+
+  // A parameter now holds the real value `value`: applies its global effect and hands the
+  // voices' value to all 64 voices. Values are first held to the parameter's range.
+  void parameterChanged(int index, double value);
+
+  // Renders frames samples of both outputs (either may be null), ticking every control period.
+  void render(double* left, double* right, int frames, EngineHost& host);
+
+  // One MIDI channel message, due now.
+  void handleEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, EngineHost& host);
+
+  // Empties the held notes and releases every voice, clearing its key and hold flags.
+  void allNotesOff();
+
+  // The control tick: global modulation, the voices' ticks, the global high-pass cutoff and the
+  // chorus modulation. The render runs it after draining the host's events.
+  void controlTick();
+
+  int controlPeriod() const { return controlPeriod_; }
+  int tickCountdown() const { return tickCountdown_; }
+  double sampleRate() const { return sampleRate_; }
+  int voicesInUse() const { return voicesInUse_; }
+  int noteCounter() const { return noteCounter_; }
+
+  EngineState& state() { return state_; }
+  const EngineState& state() const { return state_; }
+  const ModulationSettings& settings() const { return settings_; }
+  const OutputStage& output() const { return output_; }
+  const HeldNotes& heldNotes() const { return heldNotes_; }
+  const HighPass& globalHighPass() const { return highPass_; }
+  Voice& voice(int index) { return *voices_[static_cast<std::size_t>(index)]; }
+  const Voice& voice(int index) const { return *voices_[static_cast<std::size_t>(index)]; }
+
+  // The value handed to the voices for a parameter's real value.
+  static double voiceValue(int index, double value);
+
+ private:
+  void applyGlobalEffect(int index, double value);
+  void setVoicesInUse(double value);
+  void setOctave(int index, bool on);
+
+  void noteOn(int note, int velocity, EngineHost& host);
+  void noteOff(int note, EngineHost& host);
+  void sustainPedal(double value);
+  int chooseVoice(int note) const;
+  double notePitch(int note, EngineHost& host) const;
+
+  void renderSubBlock(double* left, double* right, int count);
+
+  EngineState state_;
+  ModulationSettings settings_;
+  HighPass highPass_;
+  OutputStage output_;
+  std::vector<std::unique_ptr<Voice>> voices_;
+
+  std::array<double, kParameterCount> values_{};  // latest value of every parameter
+
+  HeldNotes heldNotes_;
+  int noteCounter_ = 0;
+  int voicesInUse_ = 1;
+
+  double sampleRate_ = 0;
+  int controlPeriod_ = 1;
+  int tickCountdown_ = 0;
+  std::vector<double> syntheBus_;
+  std::vector<double> instrumentBus_;
+  std::vector<double> discard_;  // stands in for an output the host did not connect
+};
+
+}  // namespace sorvel

@@ -1,0 +1,227 @@
+// The parameter-changed handler: each parameter's global effect and the value the voices get.
+#include <cmath>
+
+#include "engine/Conversions.h"
+#include "engine/Engine.h"
+#include "engine/Lfo.h"
+#include "engine/ParameterTable.h"
+
+namespace sorvel {
+
+namespace {
+
+enum Parameter {
+  kVoices = 1,
+  kVolume = 2,
+  kBalance = 4,
+  kSensorMode = 5,
+  kSensorDestination = 6,
+  kMasterTune = 7,
+  kSynthTune = 8,
+  kPanSynthe = 9,
+  kPanInstrument = 10,
+  kVibratoSource = 11,
+  kVibratoDepth = 12,
+  kNoiseSource = 13,
+  kNoiseDepth = 14,
+  kLowPassSource = 15,
+  kLowPassDepth = 16,
+  kHighPassSource = 17,
+  kHighPassDepth = 18,
+  kOctaveDown = 19,
+  kOctaveUp = 20,
+  kKeyboardSensor = 22,
+  kJoystickSynthe = 23,
+  kJoystickInstrument = 24,
+  kPortamentoTime = 29,
+  kSensorIntensity = 30,
+  kJoystickSyntheRange = 31,
+  kJoystickInstrumentRange = 32,
+  kLfoSpeed = 34,
+  kLfoDelay = 35,
+  kSynthePitch = 56,
+  kSampleHoldClock = 59,
+  kClaviWidth = 67,
+  kChorus = 76,
+  kChorusSyntheMix = 77,
+  kChorusInstrumentMix = 78,
+  kChorusLfo1 = 79,
+  kChorusLfo2 = 80,
+  kChorusDepth = 81,
+  kPwmSpeed = 82,
+};
+
+constexpr double kMaximumVoicesExponent = 6.0;
+
+double lfoRateLaw(double x) { return 0.9983333333333333 * (x * x) + 0.0016666666666666668; }
+double sampleHoldRateLaw(double x) { return 0.49833333333333335 * (x * x) + 0.0016666666666666668; }
+
+// -896 .. +896 pitch units, flat around the middle of the knob.
+double tuneLaw(double x) { return std::floor(std::abs(x - 0.5) * (x - 0.5) * 3584.0 + 0.5); }
+
+// Parameter values reach the engine held to their ranges; not-a-number becomes the minimum.
+double withinRange(int index, double value) {
+  const ParameterRow& row = parameterTable()[static_cast<std::size_t>(index)];
+  if (!(value >= row.minimum)) return row.minimum;
+  return value > row.maximum ? row.maximum : value;
+}
+
+}  // namespace
+
+double Engine::voiceValue(int index, double x) {
+  switch (index) {
+    case kSynthTune:
+    case kSynthePitch:
+      return tuneLaw(x);
+    case kPortamentoTime:
+      return 5.0 * (x * x);
+    case kLfoSpeed:
+    case kPwmSpeed:
+      return lfoRateLaw(x);
+    case kLfoDelay:
+      return x * 5.0 * 1000.0;
+    case kSampleHoldClock:
+      return sampleHoldRateLaw(x);
+    case kClaviWidth:
+      return 1.0 - 0.9 * x;
+    default:
+      return x;
+  }
+}
+
+void Engine::parameterChanged(int index, double value) {
+  if (index < 0 || index >= kParameterCount) return;
+  const double x = withinRange(index, value);
+  values_[static_cast<std::size_t>(index)] = x;
+  applyGlobalEffect(index, x);
+  const double y = voiceValue(index, x);
+  for (auto& voice : voices_) voice->setParameter(index, y);
+}
+
+void Engine::applyGlobalEffect(int index, double x) {
+  const bool on = x >= 0.5;
+  const int n = truncateToInt(x);
+  ModulationSettings& s = settings_;
+  switch (index) {
+    case kVoices:
+      setVoicesInUse(x);
+      break;
+    case kVolume:
+      output_.setVolume(x);
+      break;
+    case kBalance:
+      output_.setBalance(x);
+      break;
+    case kSensorMode:
+      s.keyboardSensorMode = n;
+      break;
+    case kSensorDestination:
+      s.keyboardSensorDestination = n;
+      break;
+    case kMasterTune:
+      s.masterTune = x;
+      break;
+    case kPanSynthe:
+      output_.setSynthePan(x);
+      break;
+    case kPanInstrument:
+      output_.setInstrumentPan(x);
+      break;
+    case kVibratoSource:
+      s.vibratoSource = n;
+      break;
+    case kVibratoDepth:
+      s.vibratoDepth = x;
+      break;
+    case kNoiseSource:
+      s.noiseSource = n;
+      break;
+    case kNoiseDepth:
+      s.noiseDepth = x;
+      break;
+    case kLowPassSource:
+      s.lowPassSource = n;
+      break;
+    case kLowPassDepth:
+      s.lowPassDepth = x;
+      break;
+    case kHighPassSource:
+      s.highPassSource = n;
+      break;
+    case kHighPassDepth:
+      s.highPassDepth = x;
+      break;
+    case kOctaveDown:
+    case kOctaveUp:
+      setOctave(index, on);
+      break;
+    case kKeyboardSensor:
+      s.keyboardSensorOn = on;
+      break;
+    case kJoystickSynthe:
+      s.joystickSynthe = on;
+      break;
+    case kJoystickInstrument:
+      s.joystickInstrument = on;
+      break;
+    case kSensorIntensity:
+      s.keyboardSensorIntensity = x;
+      break;
+    case kJoystickSyntheRange:
+      s.joystickSyntheRange = x;
+      break;
+    case kJoystickInstrumentRange:
+      s.joystickInstrumentRange = x;
+      break;
+    case kLfoSpeed:
+      setLfoRate(state_.vibratoLfo, lfoRateLaw(x));
+      break;
+    case kSampleHoldClock:
+      setLfoRate(state_.sampleHoldLfo, sampleHoldRateLaw(x));
+      break;
+    case kPwmSpeed:
+      setLfoRate(state_.pwmLfo, lfoRateLaw(x));
+      break;
+    case kChorus:
+      output_.setChorusOn(on);
+      break;
+    case kChorusSyntheMix:
+      output_.setSyntheMix(x);
+      break;
+    case kChorusInstrumentMix:
+      output_.setInstrumentMix(x);
+      break;
+    case kChorusLfo1:
+      output_.setChorusRate(0, x);
+      break;
+    case kChorusLfo2:
+      output_.setChorusRate(1, x);
+      break;
+    case kChorusDepth:
+      output_.setChorusDepth(x);
+      break;
+    default:
+      break;
+  }
+}
+
+void Engine::setVoicesInUse(double x) {
+  const double exponent = std::fmin(std::fmax(x, 0.0), kMaximumVoicesExponent);
+  const int count = truncateToInt(std::pow(2.0, exponent));
+  if (count == voicesInUse_) return;
+  voicesInUse_ = count;
+  allNotesOff();
+}
+
+void Engine::setOctave(int index, bool on) {
+  ModulationSettings& s = settings_;
+  if (index == kOctaveDown) {
+    s.octaveDown = on;
+    if (!s.octaveUp) s.octaveShift = on ? -kOctaveShift : 0.0;
+  } else {
+    s.octaveUp = on;
+    s.octaveShift = on ? kOctaveShift : (s.octaveDown ? -kOctaveShift : 0.0);
+  }
+}
+
+}  // namespace sorvel

@@ -1,0 +1,95 @@
+#include "engine/GlobalModulation.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "engine/Lfo.h"
+#include "engine/Random.h"
+
+namespace sorvel {
+
+namespace {
+
+constexpr double kSmoothingFrequency = 80.0;
+constexpr double kLowPassOnOffset = 0.6;
+constexpr double kKeyboardSensorRange = 1536.0;
+
+// Source values by index; an index outside the list reads 0.
+double source(const EngineState& state, int index) {
+  return index >= 0 && index < kSourceCount ? state.sources[static_cast<std::size_t>(index)] : 0.0;
+}
+
+}  // namespace
+
+void resetGlobalModulation(EngineState& state, double sampleRate) {
+  state.pitchBend = 0;
+  state.channelPressure = 0;
+  state.noiseValue = 0;
+  state.highPassModulation = 0;
+  state.lowPassModulation = 0;
+  state.sources.fill(0.0);
+  state.sources[kSourceOn] = 1.0;
+  state.smoothingB = std::exp(-2.0 * std::numbers::pi * kSmoothingFrequency / sampleRate);
+  state.smoothingA = 1.0 - state.smoothingB;
+}
+
+double nextLowPassModulation(const EngineState& state, const ModulationSettings& settings) {
+  const int s = settings.lowPassSource;
+  const double d = settings.lowPassDepth;
+  if (s == kSourceOff) return 0.0;
+  if (s == kSourceOn) return d - kLowPassOnOffset;
+  if (s == kSourceVelocity) return 2.0 * d;  // each voice scales it by its own velocity
+  const double v = source(state, s);
+  if (s < kSourceFirstController) return (2.0 * v - 1.0) * d;
+  return state.smoothingA * (2.0 * v - 1.0) * d + state.smoothingB * state.lowPassModulation;
+}
+
+double nextHighPassModulation(const EngineState& state, const ModulationSettings& settings) {
+  const int s = settings.highPassSource;
+  const double v = source(state, s);
+  if (s < kSourceFirstController) return v * settings.highPassDepth;
+  return state.smoothingA * v * settings.highPassDepth + state.smoothingB * state.highPassModulation;
+}
+
+double joystickTerm(const EngineState& state, const ModulationSettings& settings) {
+  return source(state, settings.noiseSource) * settings.noiseDepth * state.noiseValue +
+         source(state, settings.vibratoSource) * settings.vibratoDepth * state.vibratoLfo.value + state.pitchBend;
+}
+
+double keyboardSensorTerm(const EngineState& state, const ModulationSettings& settings) {
+  double s = settings.keyboardSensorIntensity * state.channelPressure * kKeyboardSensorRange;
+  if (settings.keyboardSensorMode == kSensorVibrato) {
+    s *= state.vibratoLfo.value;
+  } else if (settings.keyboardSensorMode == kSensorPitchDown) {
+    s = -s;
+  }
+  return s;
+}
+
+void stepGlobalModulation(EngineState& state, const ModulationSettings& settings) {
+  stepLfo(state.vibratoLfo);
+  stepLfo(state.sampleHoldLfo);
+  stepLfo(state.pwmLfo);
+
+  state.lowPassModulation = nextLowPassModulation(state, settings);
+  state.highPassModulation = nextHighPassModulation(state, settings);
+
+  state.sources[kSourcePitchBend] = state.pitchBend;
+  state.sources[kSourceVibratoLfo] = state.vibratoLfo.unipolar;
+  state.sources[kSourcePwmLfo] = state.pwmLfo.unipolar;
+  state.sources[kSourceSampleHold] = state.sampleHoldLfo.held;
+
+  state.noiseValue = state.smoothingA * noiseRandom().next() + state.smoothingB * state.noiseValue;
+
+  const double joystick = joystickTerm(state, settings);
+  const double sensor = settings.keyboardSensorOn ? keyboardSensorTerm(state, settings) : 0.0;
+  const double base = settings.masterTune + settings.octaveShift;
+
+  state.synthePitchModulation = (settings.joystickSynthe ? joystick * settings.joystickSyntheRange : 0.0) + base +
+                                (settings.keyboardSensorDestination != kSensorInstrument ? sensor : 0.0);
+  state.instrumentPitchModulation =
+      (settings.joystickInstrument ? joystick * settings.joystickInstrumentRange : 0.0) + base +
+      (settings.keyboardSensorDestination != kSensorSynthe ? sensor : 0.0);
+}
+
+}  // namespace sorvel

@@ -1,0 +1,23 @@
+// The global part of the control tick: the three LFOs, the filter modulations, the source
+// values, smoothed noise and the pitch modulation of both sections.
+#pragma once
+
+#include "engine/EngineState.h"
+#include "engine/ModulationSettings.h"
+
+namespace sorvel {
+
+// Reset: zeroes the performance inputs and every source value but "On", and sets the smoothing
+// pair for the sample rate.
+void resetGlobalModulation(EngineState& state, double sampleRate);
+
+// Runs the global modulation of one control tick, in its fixed order, before the voices' ticks.
+void stepGlobalModulation(EngineState& state, const ModulationSettings& settings);
+
+// The pieces of the step, in the order the step runs them.
+double nextLowPassModulation(const EngineState& state, const ModulationSettings& settings);
+double nextHighPassModulation(const EngineState& state, const ModulationSettings& settings);
+double joystickTerm(const EngineState& state, const ModulationSettings& settings);
+double keyboardSensorTerm(const EngineState& state, const ModulationSettings& settings);
+
+}  // namespace sorvel

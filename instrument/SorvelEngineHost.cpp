@@ -1,0 +1,34 @@
+#include "instrument/SorvelEngineHost.h"
+
+#include "framework/IGraphics.h"
+#include "instrument/Sorvel.h"
+
+namespace sorvel {
+
+void SorvelEngineHost::drainEvents(int controlPeriod) {
+  MidiEventQueue& queue = owner_.midiQueue();
+  const int pending = queue.pending();
+  int walked = 0;
+  int handled = 0;
+  while (walked < pending) {
+    MidiMessage& message = queue.at(walked++);
+    message.offset -= controlPeriod;
+    if (message.offset > 0) break;
+    owner_.engine().handleEvent(message.status, message.data1, message.data2, *this);
+    ++handled;
+  }
+  for (int i = walked; i < pending; ++i) queue.at(i).offset -= controlPeriod;
+  queue.consume(handled);
+}
+
+void SorvelEngineHost::controllerMoved(int controller, double normalised) {
+  const int index = owner_.mappedParameter(controller);
+  if (index < 0 || index >= owner_.parameterCount()) return;
+  IParam* parameter = owner_.parameter(index);
+  if (parameter->value() == normalised) return;
+  parameter->setNormalised(normalised);
+  owner_.parameterChanged(index);
+  if (IGraphics* editor = owner_.editor()) editor->setParameterFromPlug(index, normalised, true);
+}
+
+}  // namespace sorvel

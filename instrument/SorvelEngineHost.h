@@ -1,0 +1,26 @@
+// The instrument's side of the engine: its MIDI queue, walked at every control tick, and its
+// controller map.
+#pragma once
+
+#include "engine/EngineHost.h"
+
+namespace sorvel {
+
+class Sorvel;
+
+class SorvelEngineHost : public EngineHost {
+ public:
+  explicit SorvelEngineHost(Sorvel& owner) : owner_(owner) {}
+
+  // Every queued event loses one control period from its offset; the events whose offset is no
+  // longer positive are handled, in queue order, and leave the queue.
+  void drainEvents(int controlPeriod) override;
+
+  // Sets the parameter the controller is mapped to, unless it already holds the value.
+  void controllerMoved(int controller, double normalised) override;
+
+ private:
+  Sorvel& owner_;
+};
+
+}  // namespace sorvel
