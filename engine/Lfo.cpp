@@ -13,6 +13,7 @@ constexpr double kMaximumLfoRate = 16.0;
 }
 
 void setUpLfo(Lfo& lfo) {
+  sineTable();  // built here, never first on the audio thread
   lfo = Lfo{};
   lfo.pendingRandom = lfoRandom().next();
 }
