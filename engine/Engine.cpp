@@ -70,6 +70,8 @@ void Engine::reset(double sampleRate) {
   output_.setSampleRate(rate, controlPeriod_);
   noteCounter_ = 0;
   for (auto& voice : voices_) voice->setSampleRate(rate);
+  // Voices size their buffers by the unclamped period, which is 0 below 1000 Hz.
+  voicesRenderable_ = voices_.front()->blockLength() >= controlPeriod_;
   if (rateChanged) {
     for (int i = 0; i < kParameterCount; ++i) {
       const double y = voiceValue(i, values_[static_cast<std::size_t>(i)]);
@@ -126,7 +128,9 @@ void Engine::renderSubBlock(double* left, double* right, int count) {
   double* instrument = instrumentBus_.data();
   std::fill(synthe, synthe + count, 0.0);
   std::fill(instrument, instrument + count, 0.0);
-  for (int i = 0; i < voicesInUse_; ++i) voices_[static_cast<std::size_t>(i)]->render(synthe, instrument, count);
+  if (voicesRenderable_) {
+    for (int i = 0; i < voicesInUse_; ++i) voices_[static_cast<std::size_t>(i)]->render(synthe, instrument, count);
+  }
   highPass_.process(synthe, count);
   output_.mix(synthe, instrument, left != nullptr ? left : discard_.data(),
               right != nullptr ? right : discard_.data(), count);

@@ -104,6 +104,7 @@ class Engine {
   double sampleRate_ = 0;
   int controlPeriod_ = 1;
   int tickCountdown_ = 0;
+  bool voicesRenderable_ = true;  // the voices' buffers hold a whole control period
   std::vector<double> syntheBus_;
   std::vector<double> instrumentBus_;
   std::vector<double> discard_;  // stands in for an output the host did not connect

@@ -54,9 +54,22 @@ inline void restartGenerators() {
 
 namespace sorvel::test {
 
-// What a voice shows of its envelopes, for the note-handling tests.
-inline bool releasing(const Voice& v) { return v.releasing; }
-inline int attackCount(const Voice& v) { return v.attacks; }
-inline double startedPitch(const Voice& v) { return v.pitch; }
+// Every envelope of the voice is in its release stage.
+inline bool releasing(const Voice& v) {
+  for (int c = 0; c < kChannelCount; ++c) {
+    if (v.channel(c).envelope.state != Envelope::kRelease) return false;
+  }
+  return true;
+}
+
+// Every envelope of the voice is in the given stage.
+inline bool allEnvelopesIn(const Voice& v, int state) {
+  for (int c = 0; c < kChannelCount; ++c) {
+    if (v.channel(c).envelope.state != state) return false;
+  }
+  return true;
+}
+
+inline double startedPitch(const Voice& v) { return v.targetPitch(); }
 
 }  // namespace sorvel::test

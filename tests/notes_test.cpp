@@ -210,11 +210,12 @@ TEST_F(Notes, FilteredNotesAreDroppedOnlyWhileATuningIsConnected) {
 
 TEST_F(MonoNotes, ReleasingTheTopKeyReturnsToTheHighestHeldWithoutANewAttack) {
   useVoices(0);
+  for (int preset = 0; preset < 19; ++preset) engine.parameterChanged(83 + 8 * preset + 4, 0.0);  // "EnvA" 0
   noteOn(engine, host, 60, 90);
   tick(5);
   noteOn(engine, host, 64, 70);
   tick(5);
-  const int attacks = attackCount(engine.voice(0));
+  ASSERT_TRUE(allEnvelopesIn(engine.voice(0), Envelope::kDecaySustain));  // attacks are over
   EXPECT_EQ(engine.voice(0).serial, 2);
   noteOff(engine, host, 64);
   EXPECT_EQ(engine.voice(0).lastNote, 60);
@@ -223,7 +224,7 @@ TEST_F(MonoNotes, ReleasingTheTopKeyReturnsToTheHighestHeldWithoutANewAttack) {
   EXPECT_EQ(engine.noteCounter(), 2);
   EXPECT_TRUE(engine.voice(0).keyDown);
   EXPECT_FALSE(releasing(engine.voice(0)));
-  EXPECT_EQ(attackCount(engine.voice(0)), attacks);
+  EXPECT_TRUE(allEnvelopesIn(engine.voice(0), Envelope::kDecaySustain));
   EXPECT_EQ(startedPitch(engine.voice(0)), 60 * 128.0);
 
   noteOff(engine, host, 60);
@@ -286,4 +287,41 @@ TEST_F(Controllers, PitchBendAndChannelPressure) {
   engine.handleEvent(0xD0, 127, 0, host);
   EXPECT_EQ(engine.state().channelPressure, 1.0);
   EXPECT_EQ(engine.state().sources[3], 1.0);
+}
+
+TEST_F(Notes, KeyHoldKeepsReleasedKeysSoundingUntilSwitchedOff) {
+  useVoices(2);
+  engine.parameterChanged(28, 1);  // "Key Hold"
+  for (int i = 0; i < Engine::kVoiceCount; ++i) EXPECT_TRUE(engine.voice(i).keyHold) << i;
+  noteOn(engine, host, 60);
+  noteOn(engine, host, 64);
+  noteOff(engine, host, 60);
+  EXPECT_FALSE(releasing(engine.voice(0)));
+  engine.parameterChanged(28, 0);
+  EXPECT_TRUE(releasing(engine.voice(0)));
+  EXPECT_FALSE(releasing(engine.voice(1)));  // still held down
+}
+
+TEST_F(Notes, LiftingThePedalAlsoEndsKeyHold) {
+  useVoices(2);
+  engine.parameterChanged(28, 1);
+  noteOn(engine, host, 60);
+  noteOff(engine, host, 60);
+  controller(engine, host, 64, 0);
+  EXPECT_TRUE(releasing(engine.voice(0)));
+  EXPECT_FALSE(engine.voice(0).keyHold);
+}
+
+TEST_F(Notes, ReleasedVoicesFallSilentAndBecomeFree) {
+  useVoices(1);  // 2 voices
+  engine.parameterChanged(41, 1);
+  noteOn(engine, host, 60);
+  tick(3);
+  noteOff(engine, host, 60);
+  tick(200);  // the default release of 0.01 is over within a few milliseconds
+  EXPECT_FALSE(engine.voice(0).active);
+  noteOn(engine, host, 62);
+  noteOn(engine, host, 64);
+  EXPECT_EQ(engine.voice(0).lastNote, 62);  // free again, lowest first
+  EXPECT_EQ(engine.voice(1).lastNote, 64);
 }
