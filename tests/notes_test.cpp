@@ -325,3 +325,18 @@ TEST_F(Notes, ReleasedVoicesFallSilentAndBecomeFree) {
   EXPECT_EQ(engine.voice(0).lastNote, 62);  // free again, lowest first
   EXPECT_EQ(engine.voice(1).lastNote, 64);
 }
+
+TEST_F(Notes, ATuningFrequencyThatIsNotANumberStillGivesAPitchInRange) {
+  useVoices(2);
+  engine.parameterChanged(41, 1);
+  host.tuning = true;
+  host.frequencyOfNote = std::nan("");
+  noteOn(engine, host, 60);
+  const double pitch = startedPitch(engine.voice(0));
+  EXPECT_TRUE(pitch >= 1 && pitch <= 17279);
+  host.frequencyOfNote = HUGE_VAL;
+  noteOn(engine, host, 61);
+  EXPECT_LE(startedPitch(engine.voice(1)), 17279);
+  tick(3);
+  EXPECT_TRUE(std::isfinite(engine.state().synthePitchModulation));
+}
