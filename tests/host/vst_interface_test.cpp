@@ -414,11 +414,12 @@ TEST(VstAudio, RendersSilenceOfTheRightLengthInBothPrecisions) {
   host.start(44100.0f, 256);
   std::vector<double> left, right;
   host.renderDouble(left, right, 256);
-  for (double v : left) EXPECT_EQ(v, 0.0);
+  // Silence but for the residue of the global high-pass's denormal guard (about 1e-14).
+  for (double v : left) EXPECT_LT(std::abs(v), 1e-12);
   std::vector<float> fl, fr;
   // More frames than the block size must be served in pieces, never overflowing scratch buffers.
   host.renderFloat(fl, fr, 1000);
-  for (float v : fr) EXPECT_EQ(v, 0.0f);
+  for (float v : fr) EXPECT_LT(std::abs(v), 1e-12f);
   // The accumulating call adds to what is there.
   std::vector<float> al(300, 0.5f), ar(300, 0.5f);
   float* outs[2] = {al.data(), ar.data()};
