@@ -117,6 +117,14 @@ class IPlugBase {
   void fillEmptyPrograms(int count);
   void announceAllParameters();
 
+  // Program files (one program) and bank files (all programs). Writers produce the chunk forms;
+  // readers accept the chunk and the parameter forms. A load that fails leaves the parameters
+  // and programs as they were before it.
+  bool saveProgramFile(const std::string& fileName);
+  bool saveBankFile(const std::string& fileName);
+  bool loadProgramFile(const std::string& fileName);
+  bool loadBankFile(const std::string& fileName);
+
   // The framework chunk header at the start of every state chunk handed out.
   static void writeChunkHeader(ByteChunk& chunk);
   // Returns the version when the header is there (position moves past it), else 0.
@@ -160,6 +168,12 @@ class IPlugBase {
   std::vector<ChannelRecord> outputs_;
 
  private:
+  struct ProgramsSnapshot;
+  ProgramsSnapshot takeSnapshot();
+  void restoreSnapshot(const ProgramsSnapshot& snapshot);
+  int applyNormalisedFloats(const ByteChunk& file, int position);
+  bool loadProgramImages(const ByteChunk& file);
+
   RecursiveLock lock_;
   std::string effectName_, productName_, makerName_;
   std::int32_t uniqueId_;

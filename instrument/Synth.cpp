@@ -1,6 +1,7 @@
 #include "instrument/Synth.h"
 
 #include "platform/ModuleFolder.h"
+#include "platform/Resources.h"
 
 namespace sorvel {
 
@@ -77,6 +78,26 @@ void Synth::learnStep() {
     }
   }
   // The learn button comes with the editor; it is reset there when learning ends.
+}
+
+// The startup bank when one is set and loads, else the bank compiled into the library.
+bool Synth::loadFactoryBank() {
+  if (!startupBankPath_.empty() && loadBankFile(startupBankPath_)) return true;
+  startupBankPath_.clear();
+  const ResourceBytes resource = findResource("PROGDATA", "PROGINIT");
+  if (!resource.found() || resource.size == 0 || resource.size > static_cast<std::size_t>(INT32_MAX / 2)) {
+    return false;
+  }
+  ByteChunk bank(4096);
+  bank.putBytes(resource.data, static_cast<int>(resource.size));
+  // Past the bank-file header to the program list; the framework chunk header is optional.
+  constexpr int kProgramListOffset = 160;
+  int position = kProgramListOffset;
+  std::int32_t magic = 0;
+  if (bank.get(magic, position) >= 0 && magic == kChunkMagic) position += 8;
+  const bool ok = UnserializePresets(bank, position) >= 0;
+  informHostOfProgramChange();
+  return ok;
 }
 
 int Synth::mappedParameter(int controller) const {

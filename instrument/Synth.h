@@ -25,7 +25,7 @@ class Synth : public IPlugVST {
   virtual void buildEditorLayout() {}
   virtual IGraphics* editorGraphics() { return editor(); }
   virtual void allNotesOff() {}
-  virtual bool loadFactoryBank() { return false; }
+  virtual bool loadFactoryBank();
   virtual void buildParameterTable() {}
   virtual void initialiseProgram() {}
 

@@ -16,7 +16,7 @@ TEST(VstInstances, TwoInstancesKeepTheirOwnState) {
   a.dispatch(effSetProgramName, 0, 0, name);
   EXPECT_EQ(a.parameterDisplay(2), "0.90");
   EXPECT_EQ(b.parameterDisplay(2), "0.10");
-  EXPECT_EQ(b.text(effGetProgramName), "Empty");
+  EXPECT_EQ(b.text(effGetProgramName), "Fat Sorvel");
   b.close();
   EXPECT_EQ(a.parameterDisplay(2), "0.90");  // closing one leaves the other intact
 }

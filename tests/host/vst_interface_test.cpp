@@ -142,6 +142,7 @@ TEST(VstParameters, AllNamesInIndexOrder) {
 TEST(VstParameters, DefaultsAsHostsSeeThem) {
   PluginHost host;
   host.start();
+  host.dispatch(effSetProgram, 0, 63);  // "Init": every parameter at its default
   EXPECT_EQ(host.parameterDisplay(0), "1302");
   EXPECT_EQ(host.parameterDisplay(1), "1");
   EXPECT_EQ(host.parameterDisplay(2), "0.50");
@@ -214,6 +215,7 @@ TEST(VstParameters, HostValuesOutsideRangeOrNotANumberAreBroughtIntoRange) {
 
 TEST(VstParameters, VendorSpecificDisplayOfAValue) {
   PluginHost host;
+  host.dispatch(effSetProgram, 0, 63);
   char text[64] = {};
   EXPECT_EQ(host.dispatch(effVendorSpecific, 7, 1, text, 1.0f), 0xBEEF);
   EXPECT_STREQ(text, "64");
@@ -250,24 +252,24 @@ TEST(VstParameters, StringToParameter) {
   EXPECT_EQ(host.dispatch(effString2Parameter, 2, 0, nullptr), 1);
 }
 
-TEST(VstPrograms, StartAsEmptyProgramsAndSwitch) {
+TEST(VstPrograms, StartWithTheFactoryProgramsAndSwitch) {
   PluginHost host;
   host.start();
   EXPECT_EQ(host.dispatch(effGetProgram), 0);
-  EXPECT_EQ(host.text(effGetProgramName), "Empty");
+  EXPECT_EQ(host.text(effGetProgramName), "Fat Sorvel");
   char name[64] = {};
   EXPECT_EQ(host.dispatch(effGetProgramNameIndexed, 63, 0, name), 1);
-  EXPECT_STREQ(name, "Empty");
+  EXPECT_STREQ(name, "Init");
   EXPECT_EQ(host.dispatch(effGetProgramNameIndexed, 64, 0, name), 0);
   EXPECT_STREQ(name, "");
 
-  // Program 0 gets its own sound; program 5 keeps the defaults.
+  // Program 0 gets its own sound; program 63 keeps the defaults.
   host.setParameter(2, 0.8f);
   char newName[] = "Bright Lead";
   host.dispatch(effSetProgramName, 0, 0, newName);
   EXPECT_EQ(host.text(effGetProgramName), "Bright Lead");
-  host.dispatch(effSetProgram, 0, 5);
-  EXPECT_EQ(host.dispatch(effGetProgram), 5);
+  host.dispatch(effSetProgram, 0, 63);
+  EXPECT_EQ(host.dispatch(effGetProgram), 63);
   EXPECT_EQ(host.parameterDisplay(2), "0.50");
   host.dispatch(effSetProgram, 0, 0);
   EXPECT_EQ(host.parameterDisplay(2), "0.80");
@@ -336,9 +338,10 @@ TEST(VstChunks, BankChunkRestoresEveryProgram) {
   other.start();
   ASSERT_EQ(other.setChunk(false, bank), 1);
   for (int p = 0; p < 64; ++p) {
-    char name[64] = {};
+    char name[64] = {}, factory[64] = {};
     other.dispatch(effGetProgramNameIndexed, p, 0, name);
-    EXPECT_EQ(std::string(name), p % 9 == 0 ? "Program " + std::to_string(p) : std::string("Empty")) << p;
+    host.dispatch(effGetProgramNameIndexed, p, 0, factory);
+    EXPECT_EQ(std::string(name), p % 9 == 0 ? "Program " + std::to_string(p) : std::string(factory)) << p;
   }
   for (int p = 0; p < 64; p += 9) {
     other.dispatch(effSetProgram, 0, p);
