@@ -4,25 +4,29 @@ namespace sorvel {
 
 namespace {
 
-ResourceBytes bytesOf(const EmbeddedResource& entry) { return {entry.data, entry.size}; }
+std::span<const EmbeddedResource> embeddedTable() { return {kEmbeddedResources, kEmbeddedResourceCount}; }
 
 }  // namespace
 
-ResourceBytes findResource(std::string_view type, std::string_view name) {
-  for (std::size_t i = 0; i < kEmbeddedResourceCount; ++i) {
-    const EmbeddedResource& entry = kEmbeddedResources[i];
-    if (entry.number < 0 && type == entry.type && name == entry.name) return bytesOf(entry);
+ResourceBytes findResourceIn(std::span<const EmbeddedResource> table, std::string_view type, std::string_view name) {
+  for (const EmbeddedResource& entry : table) {
+    if (entry.number < 0 && type == entry.type && name == entry.name) return {entry.data, entry.size};
   }
   return {};
 }
 
-ResourceBytes findResource(int number, std::string_view name) {
+ResourceBytes findResourceIn(std::span<const EmbeddedResource> table, int number, std::string_view name) {
   if (number < 0) return {};
-  for (std::size_t i = 0; i < kEmbeddedResourceCount; ++i) {
-    const EmbeddedResource& entry = kEmbeddedResources[i];
-    if (entry.number == number && (name.empty() || name == entry.name)) return bytesOf(entry);
+  for (const EmbeddedResource& entry : table) {
+    if (entry.number == number && (name.empty() || name == entry.name)) return {entry.data, entry.size};
   }
   return {};
 }
+
+ResourceBytes findResource(std::string_view type, std::string_view name) {
+  return findResourceIn(embeddedTable(), type, name);
+}
+
+ResourceBytes findResource(int number, std::string_view name) { return findResourceIn(embeddedTable(), number, name); }
 
 }  // namespace sorvel

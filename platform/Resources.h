@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 namespace sorvel {
@@ -31,5 +32,9 @@ extern const std::size_t kEmbeddedResourceCount;
 ResourceBytes findResource(std::string_view type, std::string_view name);
 // With an empty name, the first resource with that number.
 ResourceBytes findResource(int number, std::string_view name = {});
+
+// The same lookups in a given table.
+ResourceBytes findResourceIn(std::span<const EmbeddedResource> table, std::string_view type, std::string_view name);
+ResourceBytes findResourceIn(std::span<const EmbeddedResource> table, int number, std::string_view name = {});
 
 }  // namespace sorvel

@@ -18,7 +18,8 @@ add_custom_command(OUTPUT ${SORVEL_FACTORY_BANK}
   COMMENT "Building the factory bank"
   VERBATIM)
 
-# Each resource is three items: a key (a type name, or "#" and a number), its name, its file.
+# Each resource is three items: a key (a type name, or "#" and a number), its name, its file;
+# an image would be: "#101" "resources/img/back.png" ${CMAKE_SOURCE_DIR}/resources/img/back.png
 list(APPEND SORVEL_RESOURCES "PROGDATA" "PROGINIT" ${SORVEL_FACTORY_BANK})
 
 set(SORVEL_RESOURCE_FILES "")

@@ -121,6 +121,20 @@ TEST(FactoryBank, ResourcesAreFoundOnlyByTheirKeys) {
   EXPECT_FALSE(findResource(99999, "resources/img/none.png").found());
 }
 
+TEST(Resources, NumberedAndTypedEntriesAreFoundByTheirOwnKeys) {
+  static const std::uint8_t back[] = {1, 2, 3}, knob[] = {4}, bank[] = {5, 6};
+  const EmbeddedResource table[] = {{"", 101, "resources/img/back.png", back, sizeof back},
+                                    {"", 133, "resources/img/knob.png", knob, sizeof knob},
+                                    {"PROGDATA", -1, "PROGINIT", bank, sizeof bank}};
+  EXPECT_EQ(findResourceIn(table, 101, "resources/img/back.png").data, back);
+  EXPECT_EQ(findResourceIn(table, 133).data, knob);
+  EXPECT_EQ(findResourceIn(table, 133).size, 1u);
+  EXPECT_FALSE(findResourceIn(table, 133, "resources/img/back.png").found());
+  EXPECT_FALSE(findResourceIn(table, -1, "PROGINIT").found());  // a typed entry has no number
+  EXPECT_EQ(findResourceIn(table, "PROGDATA", "PROGINIT").data, bank);
+  EXPECT_FALSE(findResourceIn(table, "", "resources/img/back.png").found());  // a numbered entry has no type
+}
+
 TEST(FactoryBank, PresetProgramsEachPlayTheirOnePreset) {
   std::size_t end = 0;
   const auto programs = programsOf(factoryImage(), end);
