@@ -27,6 +27,7 @@ PlugDescription Sorvel::description() {
 
 Sorvel::Sorvel(vst2::audioMasterCallback hostCallback) : Synth(description(), hostCallback) {
   buildParameterTable();
+  ensurePresetDefaults();
   loadFactoryBank();
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/ModuleFolder.h"
 #include "platform/Resources.h"
+#include "platform/UserFolders.h"
 
 namespace sorvel {
 
@@ -11,9 +12,17 @@ Synth::Synth(const PlugDescription& description, vst2::audioMasterCallback hostC
   // Numbers are formatted and parsed locale-independently everywhere, so the host's locale is
   // left alone.
   pluginFolder_ = moduleFolder();
+  dialogs_ = makeSystemDialogs();
+  documentsFolder_ = userDocumentsFolder();
+  programFilesFolder_ = documentsFolder_;
+  setUpConfiguration(pluginFolder_);
 }
 
 Synth::~Synth() = default;
+
+void Synth::setDialogs(std::unique_ptr<UserDialogs> dialogs) {
+  if (dialogs) dialogs_ = std::move(dialogs);
+}
 
 void Synth::reset() {
   LockGuard guard(lock());

@@ -3,10 +3,13 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "framework/IPlugVST.h"
 #include "instrument/MidiEventQueue.h"
+#include "platform/PrivateProfile.h"
+#include "platform/UserDialogs.h"
 
 namespace sorvel {
 
@@ -27,7 +30,9 @@ class Synth : public IPlugVST {
   virtual void allNotesOff() {}
   virtual bool loadFactoryBank();
   virtual void buildParameterTable() {}
-  virtual void initialiseProgram() {}
+  virtual void initialiseProgram();
+  // Asks the maker's site for a newer version (the options menu's update command).
+  virtual void checkOnlineForUpdate() {}
 
   // Tells the host every parameter's normalised value.
   void publishAllParametersToHost();
@@ -52,6 +57,52 @@ class Synth : public IPlugVST {
 
   const std::string& pluginFolder() const { return pluginFolder_; }
 
+  // Messages, questions and file choices for the user; tests put scripted ones in.
+  UserDialogs& dialogs() { return *dialogs_; }
+  void setDialogs(std::unique_ptr<UserDialogs> dialogs);
+
+  // The user's configuration file: startup bank, program-files folder, MIDI options, controller
+  // map and preset defaults.
+  enum class ConfigurationStatus { Read, FileMissing };
+  enum class ConfigurationWrite { All, MidiThruOnly, IgnoreProgramChangeOnly };
+  // Forms the file's path, creates the file on a first run (from an older installation's copy in
+  // the plug-in folder when there is one) and reads it.
+  void setUpConfiguration(const std::string& pluginFolder);
+  ConfigurationStatus readConfiguration();
+  void writeConfiguration(ConfigurationWrite which);
+  void writeStartupBank();
+  void selectStartupBank(const std::string& path);
+  void clearStartupBank();
+  void setProgramFilesFolder(const std::string& folder);
+  const std::string& configurationPath() const { return configurationPath_; }
+  const std::string& startupBankPath() const { return startupBankPath_; }
+  const std::string& programFilesFolder() const { return programFilesFolder_; }
+  const std::string& documentsFolder() const { return documentsFolder_; }
+
+  // The user's starting values for the preset parameters, kept in the configuration file.
+  void ensurePresetDefaults();
+  void loadPresetDefaults();
+  void savePresetDefaults();
+
+  // The options menu's commands by number, and the program menu's choice.
+  void runCommand(int number);
+  void selectProgram(int index);
+  bool hasCopiedProgram() const { return copyBuffer_.size() > 0; }
+  int copyProgramIndex() const { return copyProgramIndex_; }
+  // Start folder of the file dialogs, shared by every instance in the process.
+  static std::string rememberedFolder();
+  // Back to the state of a fresh process: the next command sets it again.
+  static void forgetRememberedFolder();
+
+ private:
+  // Applies the preset defaults the document holds; false when that failed part way.
+  bool applyPresetDefaults(const ProfileDocument& document);
+  void copyProgram();
+  void pasteProgram();
+  bool confirm(const std::string& text, const std::string& caption);
+  void runFileCommand(int number);
+  void useRememberedFolder();
+
  protected:
   MidiEventQueue midiQueue_{1024};
   int copyProgramIndex_ = -1;
@@ -62,6 +113,9 @@ class Synth : public IPlugVST {
   std::string startupBankPath_;
   std::string programFilesFolder_;
   std::array<int, kControllerCount> controllerMap_;
+
+  std::unique_ptr<UserDialogs> dialogs_;
+  PrivateProfile configuration_;
 
   bool learning_ = false;
   bool unlearnMode_ = false;

@@ -1,0 +1,153 @@
+// The user's configuration file: where it lives, the first run, and the reads and writes of the
+// settings it keeps.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+#include "instrument/ConfigurationValues.h"
+#include "instrument/Synth.h"
+#include "platform/FileStore.h"
+#include "platform/UserFolders.h"
+
+namespace sorvel {
+
+namespace {
+
+constexpr char kMakerFolder[] = "TarnwickMusic";
+constexpr char kFileName[] = "sorvel.ini";
+constexpr std::size_t kMaxConfigurationPath = 1023;
+constexpr std::size_t kMaxOptionText = 63;
+
+constexpr char kStartupBankSection[] = "Startup Bank";
+constexpr char kFileKey[] = "File";
+constexpr char kGlobalSection[] = "Global";
+constexpr char kProgramFilesKey[] = "Path to Program Files";
+constexpr char kMidiGlobalSection[] = "MIDI Global";
+constexpr char kMidiThruKey[] = "MIDI Thru";
+constexpr char kIgnoreProgramChangeKey[] = "Ignore Program Change";
+constexpr char kMidiControlSection[] = "MIDI Control";
+
+std::string controllerKey(int controller) { return "CC" + std::to_string(controller); }
+
+const char* boolText(bool on) { return on ? "true" : "false"; }
+
+bool isFolder(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string textOf(const ProfileDocument& document, const char* section, const std::string& key,
+                   const std::string& fallback, std::size_t maxLength) {
+  std::string text = document.value(section, key).value_or(fallback);
+  if (text.size() > maxLength) text.resize(maxLength);
+  return text;
+}
+
+}  // namespace
+
+void Synth::setUpConfiguration(const std::string& pluginFolder) {
+  configurationPath_.clear();
+  configuration_ = PrivateProfile();
+  const std::string base = userConfigurationFolder();
+  if (base.empty()) return;
+  const std::string folder = base + "/" + kMakerFolder;
+  const std::string path = folder + "/" + kFileName;
+  if (path.size() > kMaxConfigurationPath) return;
+  // A fresh account may not have its settings folder yet; it is private to the user.
+  if (!isFolder(base)) ::mkdir(base.c_str(), 0700);
+  if (!isFolder(folder)) ::mkdir(folder.c_str(), 0777);
+  configurationPath_ = path;
+  configuration_ = PrivateProfile(path);
+
+  if (configuration_.exists()) {
+    readConfiguration();
+    return;
+  }
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    // Another instance created it a moment ago.
+    if (errno == EEXIST) readConfiguration();
+    return;
+  }
+  ::close(fd);
+  if (pluginFolder.empty()) return;
+  const std::string older = pluginFolder + (pluginFolder.back() == '/' ? "" : "/") + kFileName;
+  std::vector<std::uint8_t> bytes;
+  if (!readWholeFile(older, bytes)) return;
+  writeFileReplacing(path, bytes.data(), bytes.size());
+  readConfiguration();
+}
+
+Synth::ConfigurationStatus Synth::readConfiguration() {
+  const bool exists = configuration_.exists();
+  const ProfileDocument document = configuration_.read();
+
+  const std::string bank = textOf(document, kStartupBankSection, kFileKey, "", kMaxPathLength);
+  const std::string folder = textOf(document, kGlobalSection, kProgramFilesKey, "", kMaxPathLength);
+  std::array<int, kControllerCount> map;
+  for (int n = 0; n < kControllerCount; ++n) {
+    const std::string text = textOf(document, kMidiControlSection, controllerKey(n), "-1", kMaxOptionText);
+    map[static_cast<std::size_t>(n)] = controllerEntryFromText(text, parameterCount() - 1);
+  }
+
+  LockGuard guard(lock());
+  startupBankPath_ = bank;
+  if (!folder.empty()) programFilesFolder_ = folder;
+  const std::string thru = textOf(document, kMidiGlobalSection, kMidiThruKey, boolText(midiThru), kMaxOptionText);
+  if (!thru.empty()) midiThru = isTrueText(thru);
+  const std::string ignore =
+      textOf(document, kMidiGlobalSection, kIgnoreProgramChangeKey, boolText(ignoreProgramChange), kMaxOptionText);
+  if (!ignore.empty()) ignoreProgramChange = isTrueText(ignore);
+  controllerMap_ = map;
+  return exists ? ConfigurationStatus::Read : ConfigurationStatus::FileMissing;
+}
+
+void Synth::writeConfiguration(ConfigurationWrite which) {
+  const bool all = which == ConfigurationWrite::All;
+  ProfileEntries mapEntries;
+  bool thru, ignore;
+  std::string bank;
+  {
+    LockGuard guard(lock());
+    for (int n = 0; n < kControllerCount; ++n) {
+      const int entry = controllerMap_[static_cast<std::size_t>(n)];
+      if (entry != -1) mapEntries.emplace_back(controllerKey(n), std::to_string(entry));
+    }
+    thru = midiThru;
+    ignore = ignoreProgramChange;
+    bank = startupBankPath_;
+  }
+  configuration_.update([&](ProfileDocument& document) {
+    document.replaceSection(kStartupBankSection, {{kFileKey, bank}});
+    if (all || which == ConfigurationWrite::MidiThruOnly) document.setValue(kMidiGlobalSection, kMidiThruKey, boolText(thru));
+    if (all || which == ConfigurationWrite::IgnoreProgramChangeOnly) {
+      document.setValue(kMidiGlobalSection, kIgnoreProgramChangeKey, boolText(ignore));
+    }
+    if (all) document.replaceSection(kMidiControlSection, mapEntries);
+    return true;
+  });
+}
+
+void Synth::writeStartupBank() {
+  configuration_.writeSection(kStartupBankSection, {{kFileKey, startupBankPath_}});
+}
+
+void Synth::selectStartupBank(const std::string& path) {
+  startupBankPath_ = path;
+  writeStartupBank();
+}
+
+void Synth::clearStartupBank() {
+  startupBankPath_.clear();
+  configuration_.writeSection(kStartupBankSection, {});
+}
+
+void Synth::setProgramFilesFolder(const std::string& folder) {
+  programFilesFolder_ = folder;
+  configuration_.writeString(kGlobalSection, kProgramFilesKey, folder);
+}
+
+}  // namespace sorvel

@@ -1,0 +1,22 @@
+// The user's starting values for the nineteen presets' eight parameters each: the keys they are
+// stored under in the configuration file and the values written when the user has none.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "engine/ParameterTable.h"
+#include "platform/PrivateProfile.h"
+
+namespace sorvel {
+
+constexpr char kPresetDefaultsSection[] = "Preset Defaults";
+constexpr int kPresetDefaultsCount = kPresetCount * kPresetSlotCount;  // 152, indices 83 to 234
+
+// The key of preset parameter index (83 to 234), e.g. "NOISE P1 Gain".
+std::string presetDefaultKey(int index);
+
+// The 152 built-in entries in index order, with their stored texts.
+ProfileEntries builtInPresetDefaults();
+
+}  // namespace sorvel
