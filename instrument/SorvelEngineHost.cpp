@@ -31,4 +31,19 @@ void SorvelEngineHost::controllerMoved(int controller, double normalised) {
   if (IGraphics* editor = owner_.editor()) editor->setParameterFromPlug(index, normalised, true);
 }
 
+bool SorvelEngineHost::tuningActive() {
+  MtsClient* client = owner_.mtsClient();
+  return client != nullptr && client->isOnline();
+}
+
+bool SorvelEngineHost::noteFiltered(int note) {
+  MtsClient* client = owner_.mtsClient();
+  return client != nullptr && client->shouldFilterNote(note);
+}
+
+double SorvelEngineHost::noteFrequency(int note) {
+  MtsClient* client = owner_.mtsClient();
+  return client != nullptr ? client->frequency(note) : 0.0;
+}
+
 }  // namespace sorvel

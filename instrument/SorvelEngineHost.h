@@ -1,5 +1,5 @@
-// The instrument's side of the engine: its MIDI queue, walked at every control tick, and its
-// controller map.
+// The instrument's side of the engine: its MIDI queue, walked at every control tick, its
+// controller map and its microtuning client.
 #pragma once
 
 #include "engine/EngineHost.h"
@@ -18,6 +18,11 @@ class SorvelEngineHost : public EngineHost {
 
   // Sets the parameter the controller is mapped to, unless it already holds the value.
   void controllerMoved(int controller, double normalised) override;
+
+  // Microtuning, through the instance's client: only while a tuning master is online.
+  bool tuningActive() override;
+  bool noteFiltered(int note) override;
+  double noteFrequency(int note) override;
 
  private:
   Sorvel& owner_;

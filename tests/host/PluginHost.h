@@ -38,8 +38,12 @@ class PluginHost {
  public:
   explicit PluginHost(std::string product = "Sorvel Test Host", std::string vendor = "Tarnwick Tests",
                       const char* entry = "VSTPluginMain")
+      : PluginHost(entryPoint(entry), std::move(product), std::move(vendor)) {}
+
+  // An instance made by the given entry point, e.g. of another copy of the plug-in library.
+  explicit PluginHost(EntryPoint main, std::string product = "Sorvel Test Host",
+                      std::string vendor = "Tarnwick Tests")
       : product_(std::move(product)), vendor_(std::move(vendor)) {
-    EntryPoint main = entryPoint(entry);
     if (main == nullptr) return;
     constructing() = this;
     effect_ = main(&PluginHost::callback);
