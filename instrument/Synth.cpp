@@ -16,9 +16,10 @@ Synth::Synth(const PlugDescription& description, vst2::audioMasterCallback hostC
   documentsFolder_ = userDocumentsFolder();
   programFilesFolder_ = documentsFolder_;
   setUpConfiguration(pluginFolder_);
+  mtsClient_ = std::make_unique<MtsClient>();
 }
 
-Synth::~Synth() = default;
+Synth::~Synth() { mtsClient_.reset(); }
 
 void Synth::setDialogs(std::unique_ptr<UserDialogs> dialogs) {
   if (dialogs) dialogs_ = std::move(dialogs);

@@ -8,6 +8,7 @@
 
 #include "framework/IPlugVST.h"
 #include "instrument/MidiEventQueue.h"
+#include "instrument/MtsClient.h"
 #include "platform/PrivateProfile.h"
 #include "platform/UserDialogs.h"
 
@@ -32,7 +33,7 @@ class Synth : public IPlugVST {
   virtual void buildParameterTable() {}
   virtual void initialiseProgram();
   // Asks the maker's site for a newer version (the options menu's update command).
-  virtual void checkOnlineForUpdate() {}
+  virtual void checkOnlineForUpdate();
 
   // Tells the host every parameter's normalised value.
   void publishAllParametersToHost();
@@ -56,6 +57,9 @@ class Synth : public IPlugVST {
   int capturedParameter() const { return capturedParameter_; }
 
   const std::string& pluginFolder() const { return pluginFolder_; }
+
+  // The microtuning client, registered with the tuning library for this instance's lifetime.
+  MtsClient* mtsClient() { return mtsClient_.get(); }
 
   // Messages, questions and file choices for the user; tests put scripted ones in.
   UserDialogs& dialogs() { return *dialogs_; }
@@ -116,6 +120,7 @@ class Synth : public IPlugVST {
 
   std::unique_ptr<UserDialogs> dialogs_;
   PrivateProfile configuration_;
+  std::unique_ptr<MtsClient> mtsClient_;
 
   bool learning_ = false;
   bool unlearnMode_ = false;

@@ -57,16 +57,22 @@ class HeadlessDialogs : public UserDialogs {
 class DesktopDialogs : public UserDialogs {
  public:
   MessageAnswer showMessage(const std::string& text, const std::string& caption, MessageButtons buttons) override {
+    return showMessageWithIcon(text, caption, buttons, MessageIcon::None);
+  }
+
+  MessageAnswer showMessageWithIcon(const std::string& text, const std::string& caption, MessageButtons buttons,
+                                    MessageIcon icon) override {
     std::string program;
     const DialogTool tool = findTool(program);
     if (tool == DialogTool::None) return headless_.showMessage(text, caption, buttons);
     const bool question = buttons == MessageButtons::YesNo;
     std::vector<std::string> argv{program};
     if (tool == DialogTool::Zenity) {
-      argv.insert(argv.end(), {question ? "--question" : "--info", "--no-markup", "--title=" + caption,
-                               "--text=" + text});
+      const char* kind = question ? "--question" : icon == MessageIcon::Error ? "--error" : "--info";
+      argv.insert(argv.end(), {kind, "--no-markup", "--title=" + caption, "--text=" + text});
     } else {
-      argv.insert(argv.end(), {"--title", caption, question ? "--yesno" : "--msgbox", text});
+      const char* kind = question ? "--yesno" : icon == MessageIcon::Error ? "--error" : "--msgbox";
+      argv.insert(argv.end(), {"--title", caption, kind, text});
     }
     const ChildResult result = runChild(argv);
     if (!result.started) return headless_.showMessage(text, caption, buttons);

@@ -9,12 +9,18 @@ namespace sorvel {
 
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
+enum class MessageIcon { None, Information, Error };
 
 class UserDialogs {
  public:
   virtual ~UserDialogs() = default;
 
   virtual MessageAnswer showMessage(const std::string& text, const std::string& caption, MessageButtons buttons) = 0;
+  // A message marked as information or as an error; dialogs without icons show it plainly.
+  virtual MessageAnswer showMessageWithIcon(const std::string& text, const std::string& caption,
+                                            MessageButtons buttons, MessageIcon /*icon*/) {
+    return showMessage(text, caption, buttons);
+  }
   // extension is "fxp" or "fxb"; false when the user cancels.
   virtual bool chooseFileToOpen(const std::string& startFolder, const std::string& extension, std::string& chosen) = 0;
   virtual bool chooseFileToSave(const std::string& startFolder, const std::string& proposedName,

@@ -6,6 +6,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libbenchmark-dev
   locales
+  libcurl4-openssl-dev
 )
 
 missing=()
