@@ -21,6 +21,7 @@ struct DialogCall {
   std::string startFolder;
   std::string extension;
   std::string proposedName;
+  sorvel::MessageIcon icon = sorvel::MessageIcon::None;
 };
 
 // Questions take the next answer (No when none is left); file dialogs the next path (cancel when
@@ -49,6 +50,12 @@ class ScriptedDialogs : public sorvel::UserDialogs {
     if (script_->answers.empty()) return MessageAnswer::No;
     const MessageAnswer answer = script_->answers.front();
     script_->answers.pop_front();
+    return answer;
+  }
+  MessageAnswer showMessageWithIcon(const std::string& text, const std::string& caption, MessageButtons buttons,
+                                    sorvel::MessageIcon icon) override {
+    const MessageAnswer answer = showMessage(text, caption, buttons);
+    script_->calls.back().icon = icon;
     return answer;
   }
   bool chooseFileToOpen(const std::string& startFolder, const std::string& extension, std::string& chosen) override {
