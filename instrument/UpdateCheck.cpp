@@ -120,6 +120,16 @@ int checkForUpdate(UserDialogs& dialogs, const UpdateServer& server) {
   }
 }
 
-void Synth::checkOnlineForUpdate() { checkForUpdate(dialogs(), UpdateServer::fromEnvironment()); }
+std::string visitMakerMenuText() { return std::string("Visit ") + kMakerWebHost; }
+
+bool visitMakerWebSite(UserDialogs& dialogs) { return dialogs.openWebPage(kMakerWebPage); }
+
+void Synth::checkOnlineForUpdate() {
+  try {
+    checkForUpdate(dialogs(), UpdateServer::fromEnvironment());
+  } catch (...) {
+    // Only running out of memory for the server's name gets here; the host must not see it.
+  }
+}
 
 }  // namespace sorvel

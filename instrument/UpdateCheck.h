@@ -15,6 +15,7 @@ constexpr int kOwnVersionNumber = 1302;
 constexpr char kUpdateServerHost[] = "www.tarnwick-music.example";
 constexpr char kMakerWebHost[] = "www.tarnwick-music.example";
 constexpr char kProductWebPage[] = "http://www.tarnwick-music.example/music/sorvel/";
+constexpr char kMakerWebPage[] = "http://www.tarnwick-music.example/";
 constexpr char kVersionDocumentPath[] = "music/version/?file=sorvel";
 constexpr char kUpdateCheckCaption[] = "Check Online for Update";
 // Names another server as "host" or "host:port" (an IPv6 address in brackets).
@@ -43,6 +44,12 @@ enum UpdateCheckResult : int {
 // Fetches the version document, compares it with our version and tells the user; on Yes to a new
 // version, opens the product's page. Never throws.
 int checkForUpdate(UserDialogs& dialogs, const UpdateServer& server);
+
+// The options menu's "Go Online..." entries: 24 runs the update check (a program command), 25
+// visits the maker's web site.
+constexpr char kCheckOnlineMenuText[] = "Check Online for Update";
+std::string visitMakerMenuText();
+bool visitMakerWebSite(UserDialogs& dialogs);
 
 // The document's leading decimal integer (blanks and a sign allowed), 0 when there is none; held
 // to the int range.

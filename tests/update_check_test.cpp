@@ -228,6 +228,17 @@ TEST(UpdateCheckServer, TheServerComesFromTheEnvironmentWhenSet) {
   }
 }
 
+TEST(UpdateCheckTexts, GoOnlineEntries) {
+  EXPECT_STREQ(kCheckOnlineMenuText, "Check Online for Update");
+  EXPECT_EQ(visitMakerMenuText(), "Visit www.tarnwick-music.example");
+  auto script = std::make_shared<DialogScript>();
+  ScriptedDialogs dialogs(script);
+  EXPECT_TRUE(visitMakerWebSite(dialogs));
+  ASSERT_EQ(script->calls.size(), 1u);
+  EXPECT_EQ(script->calls[0].kind, DialogCall::WebPage);
+  EXPECT_EQ(script->calls[0].text, "http://www.tarnwick-music.example/");
+}
+
 class UpdateCommandTest : public configtest::UserFoldersTest {};
 
 TEST_F(UpdateCommandTest, TheOptionsMenuCommandAsksTheServerNamedInTheEnvironment) {
