@@ -161,3 +161,23 @@ TEST_F(SystemDialogsTest, ChildProcessesKeepToTheirArguments) {
   EXPECT_EQ(large.exitCode, 3);
   EXPECT_EQ(large.output.size(), kMaxChildOutput);
 }
+
+TEST_F(SystemDialogsTest, MessagesShowTheirIcon) {
+  installFake("zenity", "", 0);
+  auto dialogs = makeSystemDialogs();
+  EXPECT_EQ(dialogs->showMessageWithIcon("No answer.", "Check Online for Update", MessageButtons::Ok,
+                                         MessageIcon::Error),
+            MessageAnswer::Ok);
+  EXPECT_EQ(loggedArguments(), (std::vector<std::string>{"--error", "--no-markup", "--title=Check Online for Update",
+                                                         "--text=No answer."}));
+  dialogs->showMessageWithIcon("Up to date.", "Check Online for Update", MessageButtons::Ok, MessageIcon::Information);
+  EXPECT_EQ(loggedArguments()[0], "--info");
+
+  std::filesystem::remove(file("bin/zenity"));
+  installFake("kdialog", "", 0);
+  dialogs->showMessageWithIcon("No answer.", "Check Online for Update", MessageButtons::Ok, MessageIcon::Error);
+  EXPECT_EQ(loggedArguments(),
+            (std::vector<std::string>{"--title", "Check Online for Update", "--error", "No answer."}));
+  dialogs->showMessageWithIcon("Up to date.", "Check Online for Update", MessageButtons::Ok, MessageIcon::Information);
+  EXPECT_EQ(loggedArguments()[2], "--msgbox");
+}

@@ -188,15 +188,6 @@ TEST(UpdateCheckTexts, VersionNumberIsTheLeadingDecimalInteger) {
   EXPECT_EQ(leadingVersionNumber("99999999999999999999"), 2147483647);
 }
 
-TEST(UpdateCheckTexts, NewVersionTextSkipsAZeroThirdDigit) {
-  EXPECT_EQ(newVersionText("1303"), "1.3.3");
-  EXPECT_EQ(newVersionText("1304"), "1.3.4");
-  EXPECT_EQ(newVersionText("1310"), "1.3.10");
-  EXPECT_EQ(newVersionText("1400"), "1.4.0");
-  EXPECT_EQ(newVersionText("2000"), "2.0.0");
-  EXPECT_EQ(newVersionText("1399"), "1.3.99");
-}
-
 TEST(UpdateCheckServer, TheServerComesFromTheEnvironmentWhenSet) {
   unsetenv(kUpdateServerVariable);
   UpdateServer server = UpdateServer::fromEnvironment();
