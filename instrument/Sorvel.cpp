@@ -131,13 +131,9 @@ int Sorvel::unserializeState(const ByteChunk& chunk, int position) {
       position = next > chunk.size() ? -1 : static_cast<int>(next);
     }
   }
-  for (int i = 0; i < parameterCount() && position >= 0; ++i) {
-    double v = 0.0;
-    position = chunk.get(v, position);
-    parameter(i)->setClamped(position < 0 ? 0.0 : v);
-  }
-  for (int i = 0; i < parameterCount(); ++i) parameterChanged(i);
-  return position;
+  // The values themselves read as the base reads them: clamped, the one where the data ends set
+  // to its clamped zero, and every parameter re-applied whatever happened.
+  return UnserializeParams(chunk, position);
 }
 
 void Sorvel::redrawParameterControls() {

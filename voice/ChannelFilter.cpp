@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "voice/FilterRun.h"
+
 #include "engine/EngineTables.h"
 
 namespace sorvel {
@@ -40,10 +42,10 @@ struct Run {
   }
 
   double step(double x) {
-    x = std::isnan(x) ? 0.0 : x + guard;
-    s1 = std::isnan(s1) ? 0.0 : s1 + guard;
-    s2 = std::isnan(s2) ? 0.0 : s2 + guard;
-    s3 = std::isnan(s3) ? 0.0 : s3 + guard;
+    x = guarded(x, guard);
+    s1 = guarded(s1, guard);
+    s2 = guarded(s2, guard);
+    s3 = guarded(s3, guard);
     guard = -guard;
 
     const double v = (x - s1) * g;
@@ -66,20 +68,10 @@ struct Run {
 
 }  // namespace
 
-void ChannelFilter::process(double* values, int count) {
-  Run run(*this);
-  for (int i = 0; i < count; ++i) values[i] = run.step(values[i]);
-  run.store(*this);
-}
+void ChannelFilter::process(double* values, int count) { processBlock<Run>(*this, values, count); }
 
 void ChannelFilter::processPair(ChannelFilter& a, double* valuesA, ChannelFilter& b, double* valuesB, int count) {
-  Run runA(a), runB(b);
-  for (int i = 0; i < count; ++i) {
-    valuesA[i] = runA.step(valuesA[i]);
-    valuesB[i] = runB.step(valuesB[i]);
-  }
-  runA.store(a);
-  runB.store(b);
+  processBlockPair<Run>(a, valuesA, b, valuesB, count);
 }
 
 }  // namespace sorvel

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "voice/FilterRun.h"
+
 namespace sorvel {
 
 namespace {
@@ -23,11 +25,11 @@ struct Run {
   }
 
   double step(double x) {
-    x = std::isnan(x) ? 0.0 : x + guard;
-    x1 = std::isnan(x1) ? 0.0 : x1 + guard;
-    x2 = std::isnan(x2) ? 0.0 : x2 + guard;
-    y1 = std::isnan(y1) ? 0.0 : y1 + guard;
-    y2 = std::isnan(y2) ? 0.0 : y2 + guard;
+    x = guarded(x, guard);
+    x1 = guarded(x1, guard);
+    x2 = guarded(x2, guard);
+    y1 = guarded(y1, guard);
+    y2 = guarded(y2, guard);
     guard = -guard;
     const double y = b0 * (x + x2) + b1 * x1 + a1 * y1 + a2 * y2;
     x2 = x1;
@@ -40,20 +42,10 @@ struct Run {
 
 }  // namespace
 
-void Biquad::process(double* values, int count) {
-  Run run(*this);
-  for (int i = 0; i < count; ++i) values[i] = run.step(values[i]);
-  run.store(*this);
-}
+void Biquad::process(double* values, int count) { processBlock<Run>(*this, values, count); }
 
 void Biquad::processPair(Biquad& a, double* valuesA, Biquad& b, double* valuesB, int count) {
-  Run runA(a), runB(b);
-  for (int i = 0; i < count; ++i) {
-    valuesA[i] = runA.step(valuesA[i]);
-    valuesB[i] = runB.step(valuesB[i]);
-  }
-  runA.store(a);
-  runB.store(b);
+  processBlockPair<Run>(a, valuesA, b, valuesB, count);
 }
 
 Filter::Common Filter::computeCommon() {
