@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   locales
   libcurl4-openssl-dev
+  libsmf-dev libsndfile1-dev
 )
 
 missing=()
