@@ -171,6 +171,8 @@ TEST_F(RenderTool, BadInputGivesOneLineErrorsExitCodesAndNoOutput) {
   const std::string out = (folder_ / "never.wav").string();
   fs::path notMidi = folder_ / "notes.txt";
   std::ofstream(notMidi) << "these are not notes\n";
+  fs::path damaged = folder_ / "damaged.mid";
+  std::ofstream(damaged) << "MThd but nothing else";
   fs::path wrongPlugin = folder_ / "program.fxp";
   {
     // A program file of another plug-in.
@@ -187,6 +189,7 @@ TEST_F(RenderTool, BadInputGivesOneLineErrorsExitCodesAndNoOutput) {
   const std::vector<Case> cases = {
       {{(folder_ / "missing.mid").string(), out}, 1, "cannot read"},
       {{notMidi.string(), out}, 1, "is not a Standard MIDI File"},
+      {{damaged.string(), out}, 1, "is not a Standard MIDI File"},
       {{"--program", "No Such Program", in, out}, 1, "no program is named"},
       {{"--program", "64", in, out}, 1, "out of range"},
       {{"--set", "Loudness=1", in, out}, 1, "no parameter is named"},

@@ -36,10 +36,14 @@ bool isChannelMessage(const smf_event_t& event) {
 }  // namespace
 
 MidiSong readMidiFile(const std::string& path, double sampleRate, unsigned channelMask) {
-  // Checked first so that a missing file is not reported as a file that is not MIDI.
+  // Checked first so that a missing file is not reported as a file that is not MIDI, and so that
+  // files of another kind never reach the library, whose failure path leaks.
   std::FILE* probe = std::fopen(path.c_str(), "rb");
   if (probe == nullptr) throw RenderError(kExitBadInput, "cannot read '" + path + "': " + std::strerror(errno));
+  char magic[4] = {};
+  const bool midiHeader = std::fread(magic, 1, sizeof magic, probe) == sizeof magic && std::memcmp(magic, "MThd", 4) == 0;
   std::fclose(probe);
+  if (!midiHeader) throw RenderError(kExitBadInput, "'" + path + "' is not a Standard MIDI File");
 
   g_log_set_default_handler(dropLibraryMessages, nullptr);
   std::unique_ptr<smf_t, SmfDeleter> smf(smf_load(path.c_str()));
