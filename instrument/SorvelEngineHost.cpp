@@ -26,8 +26,8 @@ void SorvelEngineHost::controllerMoved(int controller, double normalised) {
   if (index < 0 || index >= owner_.parameterCount()) return;
   IParam* parameter = owner_.parameter(index);
   if (parameter->value() == normalised) return;
-  parameter->setNormalised(normalised);
-  owner_.parameterChanged(index);
+  // As if moved in the editor: the host hears of it and records it as automation.
+  owner_.setParameterFromEditor(index, normalised);
   if (IGraphics* editor = owner_.editor()) editor->setParameterFromPlug(index, normalised, true);
 }
 
