@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -107,6 +108,47 @@ class PluginHost {
     events.numEvents = 1;
     events.events[0] = reinterpret_cast<VstEvent*>(&event);
     dispatch(effProcessEvents, 0, 0, &events);
+  }
+
+  // Several messages in one event list, in the given order, as a host hands them over before a block.
+  struct Midi {
+    int offset;
+    unsigned char status;
+    unsigned char data1;
+    unsigned char data2;
+  };
+  void sendMidiList(const std::vector<Midi>& messages) {
+    std::vector<VstMidiEvent> events(messages.size());
+    std::vector<VstEvent*> pointers;
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+      VstMidiEvent& event = events[i];
+      event = VstMidiEvent{};
+      event.type = kVstMidiType;
+      event.byteSize = sizeof(VstMidiEvent);
+      event.deltaFrames = messages[i].offset;
+      event.midiData[0] = static_cast<char>(messages[i].status);
+      event.midiData[1] = static_cast<char>(messages[i].data1);
+      event.midiData[2] = static_cast<char>(messages[i].data2);
+      pointers.push_back(reinterpret_cast<VstEvent*>(&event));
+    }
+    // The list's array runs past the declared two entries, as in every host.
+    std::vector<VstIntPtr> storage(2 + pointers.size() + 2, 0);
+    auto* list = reinterpret_cast<VstEvents*>(storage.data());
+    list->numEvents = static_cast<VstInt32>(pointers.size());
+    VstEvent** slots = list->events;
+    for (std::size_t i = 0; i < pointers.size(); ++i) slots[i] = pointers[i];
+    dispatch(effProcessEvents, 0, 0, list);
+  }
+
+  // Renders frames in host blocks of at most blockSize and appends the left channel to sound.
+  void renderInto(std::vector<double>& sound, int frames, int blockSize = 512) {
+    std::vector<double> left, right;
+    while (frames > 0) {
+      const int count = std::min(frames, blockSize);
+      renderDouble(left, right, count);
+      sound.insert(sound.end(), left.begin(), left.end());
+      frames -= count;
+    }
   }
 
   // Renders frames of stereo audio in double precision.
