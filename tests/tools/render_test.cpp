@@ -217,7 +217,7 @@ TEST_F(RenderTool, BadInputGivesOneLineErrorsExitCodesAndNoOutput) {
   EXPECT_TRUE(fs::exists(in));
 }
 
-TEST_F(RenderTool, AnInterruptedRenderLeavesNoFile) {
+TEST_F(RenderTool, AnInterruptedRenderLeavesNoFileBehind) {
   // A held note and ten minutes of song: far longer than the interruption lets it run.
   MidiFileBuilder midi(0, kPpq);
   midi.track();
@@ -226,7 +226,7 @@ TEST_F(RenderTool, AnInterruptedRenderLeavesNoFile) {
   const fs::path in = folder_ / "long.mid";
   midi.save(in);
   const auto result = run(SORVEL_RENDER_PATH, {"--program", kSawProgram, in.string(), (folder_ / "long.wav").string()},
-                          folder_, SIGINT, 300);
+                          folder_, SIGINT, [&] { return wavFilesLeft().size() == 1; });  // rendering has begun
   EXPECT_EQ(result.exitCode, 130) << result.err;
   EXPECT_NE(result.err.find("interrupted"), std::string::npos);
   EXPECT_TRUE(wavFilesLeft().empty());

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -36,9 +37,9 @@ inline std::string readText(const fs::path& path) {
 }
 
 // Runs a program with the given arguments, its output and errors captured in files of the folder;
-// with a signal given, sends it after the delay.
+// with a signal given, sends it once the program is ready for it (or after ten seconds).
 inline ProcessResult run(const std::string& program, const std::vector<std::string>& args, const fs::path& folder,
-                         int signal = 0, int delayMilliseconds = 0) {
+                         int signal = 0, const std::function<bool()>& ready = {}) {
   const fs::path outFile = folder / "stdout.txt";
   const fs::path errFile = folder / "stderr.txt";
   posix_spawn_file_actions_t actions;
@@ -53,7 +54,7 @@ inline ProcessResult run(const std::string& program, const std::vector<std::stri
   pid_t pid = 0;
   if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ) == 0) {
     if (signal != 0) {
-      usleep(static_cast<useconds_t>(delayMilliseconds) * 1000);
+      for (int waited = 0; waited < 1000 && ready && !ready(); ++waited) usleep(10000);
       kill(pid, signal);
     }
     int status = 0;

@@ -58,6 +58,9 @@ void report(const RenderOptions& options, const RenderStats& stats) {
 }
 
 int run(int argc, char** argv) {
+  // Caught from the start, so an interruption at any moment ends with the same message.
+  std::signal(SIGINT, onSignal);
+  std::signal(SIGTERM, onSignal);
   const RenderOptions options = parseOptions(argc, argv);
   if (options.help) {
     std::fputs(usageText(), stdout);
@@ -80,8 +83,6 @@ int run(int argc, char** argv) {
   }
   applyProgramChoices(plugin, options);
 
-  std::signal(SIGINT, onSignal);
-  std::signal(SIGTERM, onSignal);
   WavWriter out(options.output, static_cast<int>(std::lround(options.sampleRate)), plugin.outputCount(), options.format);
   const RenderStats stats = renderSong(plugin, song, options, out);
   out.commit();
