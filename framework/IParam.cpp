@@ -97,7 +97,10 @@ double IParam::fromNormalised(double x) const {
   return std::min(v, maximum_);
 }
 
-void IParam::setNormalised(double x) { value_ = fromNormalised(x); }
+void IParam::setNormalised(double x) {
+  value_ = fromNormalised(x);
+  heldNormalised_ = std::isnan(x) ? 0.0 : std::clamp(x, 0.0, 1.0);
+}
 
 double IParam::toNormalised(double v) const {
   v = clampToRange(v);

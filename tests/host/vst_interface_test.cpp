@@ -183,8 +183,9 @@ TEST(VstParameters, DisplayTextsFollowTheValue) {
   EXPECT_EQ(host.parameterDisplay(17), "91 - Effects 1 Depth ");  // trailing blank kept
   host.setParameter(0, 0.0f);
   EXPECT_EQ(host.parameterDisplay(0), "1302");
-  host.setParameter(0, 1.0f);
+  host.setParameter(0, 0.8f);
   EXPECT_EQ(host.parameterDisplay(0), "1302");
+  EXPECT_EQ(host.getParameter(0), 0.8f);  // a host reads back what it wrote to the constant
   host.setParameter(7, 0.0f);
   EXPECT_EQ(host.parameterDisplay(7), "-256");
   host.setParameter(34, 1.0f);
