@@ -28,6 +28,7 @@
 
 #include "engine/ParameterTable.h"
 #include "framework/ByteChunk.h"
+#include "tools/TextNumbers.h"
 
 namespace {
 
@@ -46,23 +47,9 @@ struct Program {
   int line = 0;
 };
 
-std::string trim(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t\r");
-  if (first == std::string::npos) return {};
-  const auto last = text.find_last_not_of(" \t\r");
-  return text.substr(first, last - first + 1);
-}
-
 std::string unquote(const std::string& text) {
   if (text.size() >= 2 && text.front() == '"' && text.back() == '"') return text.substr(1, text.size() - 2);
   return text;
-}
-
-bool parseNumber(const std::string& text, double& value) {
-  const char* begin = text.data();
-  const char* end = begin + text.size();
-  const auto result = std::from_chars(begin, end, value);
-  return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
 }
 
 // The real value of text for the row: a display text first, then a number within the range.
@@ -76,7 +63,7 @@ bool valueFor(const ParameterRow& row, const std::string& text, double& value, s
       }
     }
   }
-  if (!parseNumber(text, value)) {
+  if (!tools::parseWholeNumber(text, value)) {
     error = "\"" + text + "\" is neither a display text nor a number";
     return false;
   }
@@ -117,7 +104,7 @@ bool readSource(const char* path, std::vector<Program>& programs) {
   };
   while (std::getline(in, raw)) {
     ++lineNumber;
-    const std::string line = trim(raw.substr(0, raw.find('#')));
+    const std::string line = tools::trim(raw.substr(0, raw.find('#')));
     if (line.empty()) continue;
     if (line.front() == '[') {
       if (line.back() != ']' || line.size() < 3) {
@@ -143,8 +130,8 @@ bool readSource(const char* path, std::vector<Program>& programs) {
       fail("a parameter before the first [Program Name]");
       continue;
     }
-    const std::string name = trim(line.substr(0, equals));
-    const std::string text = trim(line.substr(equals + 1));
+    const std::string name = tools::trim(line.substr(0, equals));
+    const std::string text = tools::trim(line.substr(equals + 1));
     const auto found = indexByName.find(name);
     if (found == indexByName.end() || found->second == 0) {
       fail("no settable parameter named \"" + name + "\"");

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <strings.h>
 
+#include "tools/TextNumbers.h"
 #include "tools/render/RenderError.h"
 
 namespace render {
@@ -14,21 +15,6 @@ namespace {
 using namespace vst2;
 
 constexpr int kTextProbeSteps = 256;
-
-std::string trimmed(const std::string& text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool readNumber(const std::string& text, double& value) {
-  const std::string t = trimmed(text);
-  const char* begin = t.data();
-  const char* end = t.data() + t.size();
-  if (begin != end && *begin == '+') ++begin;
-  const auto [ptr, ec] = std::from_chars(begin, end, value);
-  return begin != end && ec == std::errc() && ptr == end && std::isfinite(value);
-}
 
 std::string formatNumber(double value) {
   char text[32];
@@ -54,7 +40,7 @@ std::string describe(const ParameterRange& range) {
 
 // The smallest difference the display can show, from the digits after its decimal point.
 double displayResolution(const std::string& display) {
-  const std::string t = trimmed(display);
+  const std::string t = tools::trim(display);
   const auto point = t.find('.');
   if (point == std::string::npos) return 1.0;
   return std::pow(10.0, -static_cast<double>(t.size() - point - 1));
@@ -64,7 +50,7 @@ double displayResolution(const std::string& display) {
 
 int findProgram(PluginInstance& plugin, const std::string& numberOrName) {
   double number = 0.0;
-  if (readNumber(numberOrName, number) && number == std::floor(number)) {
+  if (tools::parseWholeNumber(numberOrName, number) && number == std::floor(number)) {
     if (number < 0 || number >= plugin.programCount()) {
       throw RenderError(kExitBadInput, "program " + numberOrName + " is out of range (0 to " +
                                            std::to_string(plugin.programCount() - 1) + ")");
@@ -97,7 +83,7 @@ ParameterRange probeRange(PluginInstance& plugin, int index) {
   const float original = effect.getParameter(&effect, index);
   auto displayAt = [&](float normalised) {
     effect.setParameter(&effect, index, normalised);
-    return trimmed(plugin.parameterDisplay(index));
+    return tools::trim(plugin.parameterDisplay(index));
   };
 
   ParameterRange range;
@@ -105,7 +91,7 @@ ParameterRange probeRange(PluginInstance& plugin, int index) {
   const std::string high = displayAt(1.0f);
   double lowValue = 0.0;
   double highValue = 0.0;
-  if (readNumber(low, lowValue) && readNumber(high, highValue)) {
+  if (tools::parseWholeNumber(low, lowValue) && tools::parseWholeNumber(high, highValue)) {
     range.min = std::min(lowValue, highValue);
     range.max = std::max(lowValue, highValue);
     // A rounded display can hide a little of either end; accept what it rounds to.
@@ -125,10 +111,10 @@ void setParameter(PluginInstance& plugin, const std::string& name, const std::st
   const int index = findParameter(plugin, name);
   const std::string ownName = plugin.parameterName(index);
   const ParameterRange range = probeRange(plugin, index);
-  const std::string text = trimmed(value);
+  const std::string text = tools::trim(value);
   double number = 0.0;
   if (range.numeric) {
-    if (!readNumber(text, number)) {
+    if (!tools::parseWholeNumber(text, number)) {
       throw RenderError(kExitBadInput, ownName + " takes a number, not '" + value + "'");
     }
     if (number < range.min - range.slack || number > range.max + range.slack) {
@@ -154,8 +140,8 @@ void listPrograms(PluginInstance& plugin, std::ostream& out) {
 void listParameters(PluginInstance& plugin, std::ostream& out) {
   for (int i = 0; i < plugin.parameterCount(); ++i) {
     const ParameterRange range = probeRange(plugin, i);
-    std::string value = trimmed(plugin.parameterDisplay(i));
-    const std::string label = trimmed(plugin.parameterLabel(i));
+    std::string value = tools::trim(plugin.parameterDisplay(i));
+    const std::string label = tools::trim(plugin.parameterLabel(i));
     if (!label.empty()) value += " " + label;
     char line[160];
     std::snprintf(line, sizeof line, "%3d  %-10s %-14s ", i, plugin.parameterName(i).c_str(), value.c_str());

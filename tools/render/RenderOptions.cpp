@@ -1,9 +1,10 @@
 #include "tools/render/RenderOptions.h"
 
-#include <charconv>
+#include <cstdio>
 #include <cmath>
 #include <cstring>
 
+#include "tools/TextNumbers.h"
 #include "tools/render/RenderError.h"
 
 namespace render {
@@ -15,12 +16,10 @@ namespace {
 
 double numberOption(const std::string& option, const std::string& text, double min, double max) {
   double value = 0.0;
-  const char* end = text.data() + text.size();
-  const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-  if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value) || value < min ||
-      value > max) {
-    usageError(option + " needs a number from " + std::to_string(min) + " to " + std::to_string(max) +
-               ", not '" + text + "'");
+  if (!tools::parseWholeNumber(text, value) || value < min || value > max) {
+    char range[64];
+    std::snprintf(range, sizeof range, " needs a number from %g to %g", min, max);
+    usageError(option + range + ", not '" + text + "'");
   }
   return value;
 }

@@ -69,11 +69,11 @@ std::size_t largestBlockEventCount(const MidiSong& song, int blockSize) {
 // Per-channel buffers for the plug-in's process call, in either precision.
 template <typename Sample>
 struct ProcessBuffers {
-  ProcessBuffers(int inputs, int outputs, int frames)
-      : inputData(static_cast<std::size_t>(std::max(inputs, 1)), std::vector<Sample>(static_cast<std::size_t>(frames))),
-        outputData(static_cast<std::size_t>(outputs), std::vector<Sample>(static_cast<std::size_t>(frames))) {
-    for (auto& channel : inputData) inputs_.push_back(channel.data());
-    for (auto& channel : outputData) outputs_.push_back(channel.data());
+  ProcessBuffers(int inputCount, int outputCount, int frames)
+      : inputData(static_cast<std::size_t>(std::max(inputCount, 1)), std::vector<Sample>(static_cast<std::size_t>(frames))),
+        outputData(static_cast<std::size_t>(outputCount), std::vector<Sample>(static_cast<std::size_t>(frames))) {
+    for (auto& channel : inputData) inputs.push_back(channel.data());
+    for (auto& channel : outputData) outputs.push_back(channel.data());
   }
 
   void clearOutputs() {
@@ -82,21 +82,16 @@ struct ProcessBuffers {
 
   std::vector<std::vector<Sample>> inputData;
   std::vector<std::vector<Sample>> outputData;
-  std::vector<Sample*> inputs_;
-  std::vector<Sample*> outputs_;
+  std::vector<Sample*> inputs;  // what the process call receives
+  std::vector<Sample*> outputs;
 };
 
-template <typename Sample>
-void process(AEffect& effect, ProcessBuffers<Sample>& buffers, int frames);
-
-template <>
 void process(AEffect& effect, ProcessBuffers<float>& buffers, int frames) {
-  effect.processReplacing(&effect, buffers.inputs_.data(), buffers.outputs_.data(), frames);
+  effect.processReplacing(&effect, buffers.inputs.data(), buffers.outputs.data(), frames);
 }
 
-template <>
 void process(AEffect& effect, ProcessBuffers<double>& buffers, int frames) {
-  effect.processDoubleReplacing(&effect, buffers.inputs_.data(), buffers.outputs_.data(), frames);
+  effect.processDoubleReplacing(&effect, buffers.inputs.data(), buffers.outputs.data(), frames);
 }
 
 template <typename Sample>
