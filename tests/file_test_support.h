@@ -87,6 +87,36 @@ inline void putName28(Bytes& bytes, const std::string& name) {
   bytes.insert(bytes.end(), field, field + 28);
 }
 
+// A program file in parameter form: header, name, the given normalised values.
+inline Bytes parameterFormProgram(const std::string& name, const std::vector<float>& normalised, std::int32_t count) {
+  Bytes file;
+  putCode(file, "CcnK");
+  putBigEndian(file, 0);
+  putCode(file, "FxCk");
+  putBigEndian(file, 1);
+  putCode(file, "qm71");
+  putBigEndian(file, 10302);
+  putBigEndian(file, count);
+  putName28(file, name);
+  for (const float v : normalised) putBigEndianFloat(file, v);
+  return file;
+}
+
+// The header of a bank file in parameter form; the program images follow it.
+inline Bytes parameterFormBankHeader(std::int32_t programs, std::int32_t currentProgram) {
+  Bytes file;
+  putCode(file, "CcnK");
+  putBigEndian(file, 0);
+  putCode(file, "FxBk");
+  putBigEndian(file, 2);
+  putCode(file, "qm71");
+  putBigEndian(file, 10302);
+  putBigEndian(file, programs);
+  putBigEndian(file, currentProgram);
+  file.resize(file.size() + 124, 0);
+  return file;
+}
+
 inline std::string textAt(const Bytes& bytes, std::size_t offset, std::size_t length) {
   return std::string(reinterpret_cast<const char*>(bytes.data()) + offset, length);
 }

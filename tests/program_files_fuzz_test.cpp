@@ -72,26 +72,12 @@ void expectSane(IPlugBase& plug) {
 }
 
 Bytes parameterFormBank(int programs) {
-  Bytes file;
-  putCode(file, "CcnK");
-  putBigEndian(file, 0);
-  putCode(file, "FxBk");
-  putBigEndian(file, 2);
-  putCode(file, "qm71");
-  putBigEndian(file, 10302);
-  putBigEndian(file, programs);
-  putBigEndian(file, 1);
-  file.resize(file.size() + 124, 0);
+  Bytes file = parameterFormBankHeader(programs, 1);
   for (int p = 0; p < programs; ++p) {
-    putCode(file, "CcnK");
-    putBigEndian(file, 0);
-    putCode(file, "FxCk");
-    putBigEndian(file, 1);
-    putCode(file, "qm71");
-    putBigEndian(file, 10302);
-    putBigEndian(file, 235);
-    putName28(file, "Image " + std::to_string(p));
-    for (int i = 0; i < 235; ++i) putBigEndianFloat(file, static_cast<float>((i + p) % 10) / 9.0f);
+    std::vector<float> values;
+    for (int i = 0; i < 235; ++i) values.push_back(static_cast<float>((i + p) % 10) / 9.0f);
+    const Bytes image = parameterFormProgram("Image " + std::to_string(p), values, 235);
+    file.insert(file.end(), image.begin(), image.end());
   }
   return file;
 }

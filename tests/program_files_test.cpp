@@ -20,20 +20,6 @@ void scramble(IPlugBase& plug, unsigned seed) {
 std::vector<double> valuesOf(IPlugBase& plug) { return pictureOf(plug).values; }
 
 // A program file in the parameter form, as another host would write it.
-Bytes parameterFormProgram(const std::string& name, const std::vector<float>& normalised, std::int32_t count) {
-  Bytes file;
-  putCode(file, "CcnK");
-  putBigEndian(file, 0);
-  putCode(file, "FxCk");
-  putBigEndian(file, 1);
-  putCode(file, "qm71");
-  putBigEndian(file, 10302);
-  putBigEndian(file, count);
-  putName28(file, name);
-  for (const float v : normalised) putBigEndianFloat(file, v);
-  return file;
-}
-
 std::vector<float> normalisedPattern(int count, int seed) {
   std::vector<float> values;
   for (int i = 0; i < count; ++i) values.push_back(static_cast<float>(((i * 37 + seed * 11) % 101) / 100.0));
@@ -248,16 +234,7 @@ TEST(BankFile, ChunkWithoutFrameworkHeaderIsReadFromItsFirstByte) {
 
 TEST(BankFile, ParameterFormLoadsEachImageAndRecallsTheCurrentProgram) {
   ScratchFolder folder;
-  Bytes file;
-  putCode(file, "CcnK");
-  putBigEndian(file, 0);
-  putCode(file, "FxBk");
-  putBigEndian(file, 2);
-  putCode(file, "qm71");
-  putBigEndian(file, 10302);
-  putBigEndian(file, 3);  // three program images
-  putBigEndian(file, 2);  // current program
-  file.resize(file.size() + 124, 0);
+  Bytes file = parameterFormBankHeader(3, 2);  // three program images, current program 2
   for (int p = 0; p < 3; ++p) {
     const Bytes image = parameterFormProgram("Image " + std::to_string(p), normalisedPattern(235, 20 + p), 235);
     file.insert(file.end(), image.begin(), image.end());
