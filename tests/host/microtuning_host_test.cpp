@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/host/PluginHost.h"
+#include "tests/host/SoundMeasures.h"
 #include "tests/tuning_standin.h"
 
 using testhost::EntryPoint;
@@ -21,7 +22,7 @@ using testhost::PluginHost;
 namespace {
 
 constexpr char kLibraryVariable[] = "SORVEL_MTS_LIBRARY";
-constexpr double kRate = 44100.0;
+using soundtest::kRate;
 
 // A private copy of the plug-in library, loaded while SORVEL_MTS_LIBRARY names the given path
 // (or is unset when the path is empty).
@@ -67,14 +68,10 @@ void playPlainSawtooth(PluginHost& host) {
   host.setParameter(83 + 8 * 4 + 2, 0.0f);    // "P5 Flt2"
 }
 
+// The left channel of whole 512-frame blocks.
 std::vector<double> render(PluginHost& host, double seconds) {
   std::vector<double> all;
-  std::vector<double> left, right;
-  const int blocks = static_cast<int>(seconds * kRate / 512);
-  for (int b = 0; b < blocks; ++b) {
-    host.renderDouble(left, right, 512);
-    all.insert(all.end(), left.begin(), left.end());
-  }
+  host.renderInto(all, static_cast<int>(seconds * kRate / 512) * 512);
   return all;
 }
 
@@ -95,11 +92,7 @@ double measuredFrequency(const std::vector<double>& samples) {
   return (crossings - 1) * kRate / (last - first);
 }
 
-double peak(const std::vector<double>& samples) {
-  double largest = 0;
-  for (double x : samples) largest = std::max(largest, std::fabs(x));
-  return largest;
-}
+double peak(const std::vector<double>& samples) { return soundtest::peak(samples, 0, samples.size()); }
 
 // The frequency the plug-in plays for the note, measured over a second after it settled.
 double playedFrequency(PluginHost& host, int note) {
