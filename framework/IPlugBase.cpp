@@ -140,7 +140,7 @@ int IPlugBase::UnserializeParams(const ByteChunk& chunk, int position) {
     position = chunk.get(v, position);
     p.setClamped(position < 0 ? 0.0 : v);
   }
-  for (int i = 0; i < parameterCount(); ++i) parameterChanged(i);
+  announceAllParameters();
   return position;
 }
 

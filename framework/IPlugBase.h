@@ -171,6 +171,8 @@ class IPlugBase {
   struct ProgramsSnapshot;
   ProgramsSnapshot takeSnapshot();
   void restoreSnapshot(const ProgramsSnapshot& snapshot);
+  void putFileHeader(ByteChunk& file, std::int32_t byteSize, std::int32_t kind, std::int32_t formatVersion,
+                     std::int32_t count) const;
   int applyNormalisedFloats(const ByteChunk& file, int position);
   bool loadProgramImages(const ByteChunk& file);
 

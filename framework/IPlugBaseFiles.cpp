@@ -49,6 +49,18 @@ void IPlugBase::restoreSnapshot(const ProgramsSnapshot& snapshot) {
   redrawParameterControls();
 }
 
+// The fields both files start with, up to and including the count.
+void IPlugBase::putFileHeader(ByteChunk& file, std::int32_t byteSize, std::int32_t kind, std::int32_t formatVersion,
+                              std::int32_t count) const {
+  fx::putBigEndian(file, fx::kFileMagic);
+  fx::putBigEndian(file, byteSize);
+  fx::putBigEndian(file, kind);
+  fx::putBigEndian(file, formatVersion);
+  fx::putBigEndian(file, uniqueId_);
+  fx::putBigEndian(file, decimalVersion(version_));
+  fx::putBigEndian(file, count);
+}
+
 bool IPlugBase::saveProgramFile(const std::string& fileName) {
   if (!isUsablePath(fileName)) return false;
   ByteChunk file;
@@ -57,13 +69,8 @@ bool IPlugBase::saveProgramFile(const std::string& fileName) {
     ByteChunk state;
     writeChunkHeader(state);
     if (!serializeState(state)) return false;
-    fx::putBigEndian(file, fx::kFileMagic);
-    fx::putBigEndian(file, state.size() + fx::kProgramChunkOffset);
-    fx::putBigEndian(file, fx::kProgramChunkKind);
-    fx::putBigEndian(file, fx::kProgramFormatVersion);
-    fx::putBigEndian(file, uniqueId_);
-    fx::putBigEndian(file, decimalVersion(version_));
-    fx::putBigEndian(file, parameterCount());
+    putFileHeader(file, state.size() + fx::kProgramChunkOffset, fx::kProgramChunkKind, fx::kProgramFormatVersion,
+                  parameterCount());
     fx::putName(file, programName(currentProgram_));
     fx::putBigEndian(file, state.size());
     file.putChunk(state);
@@ -79,13 +86,7 @@ bool IPlugBase::saveBankFile(const std::string& fileName) {
     ByteChunk bank;
     writeChunkHeader(bank);
     if (!SerializePresets(bank)) return false;
-    fx::putBigEndian(file, fx::kFileMagic);
-    fx::putBigEndian(file, bank.size() + fx::kBankChunkOffset);
-    fx::putBigEndian(file, fx::kBankChunkKind);
-    fx::putBigEndian(file, fx::kBankFormatVersion);
-    fx::putBigEndian(file, uniqueId_);
-    fx::putBigEndian(file, decimalVersion(version_));
-    fx::putBigEndian(file, programCount());
+    putFileHeader(file, bank.size() + fx::kBankChunkOffset, fx::kBankChunkKind, fx::kBankFormatVersion, programCount());
     fx::putBigEndian(file, currentProgram_);
     const std::uint8_t reserved[fx::kReservedSize] = {};
     file.putBytes(reserved, fx::kReservedSize);

@@ -453,12 +453,9 @@ VstIntPtr IPlugVST::setChunk(VstInt32 index, VstIntPtr size, void* ptr) {
 
   if (chunkHost) {
     if (position != bytes) {
-      // The host may have handed a whole bank after all.
-      bankChunk_.resize(bytes);
-      if (bytes > 0) std::memcpy(bankChunk_.data(), ptr, static_cast<std::size_t>(bytes));
+      // The host may have handed a whole bank after all: the same bytes, read again as one.
       int bankPosition = 0;
-      if (readChunkHeader(bankChunk_, bankPosition) >= kChunkVersion &&
-          UnserializePresets(bankChunk_, bankPosition) < 0) {
+      if (readChunkHeader(chunk, bankPosition) >= kChunkVersion && UnserializePresets(chunk, bankPosition) < 0) {
         return 0;
       }
     }
