@@ -33,10 +33,9 @@ void setRememberedFolder(const std::string& folder) {
   remembered().set = true;
 }
 
+// Cut to length by confirm.
 std::string withPath(const char* before, const std::string& path, const char* after) {
-  std::string text = std::string(before) + path + after;
-  if (text.size() > kMaxConfirmationText) text.resize(kMaxConfirmationText);
-  return text;
+  return std::string(before) + path + after;
 }
 
 }  // namespace
@@ -156,28 +155,27 @@ void Synth::runCommand(int number) {
         savePresetDefaults();
       }
       break;
-    case command::kMidiThru: {
-      {
-        LockGuard guard(lock());
-        midiThru = !midiThru;
-      }
-      writeConfiguration(ConfigurationWrite::MidiThruOnly);
+    case command::kMidiThru:
+      toggleOption(midiThru, ConfigurationWrite::MidiThruOnly);
       break;
-    }
-    case command::kIgnoreProgramChange: {
-      {
-        LockGuard guard(lock());
-        ignoreProgramChange = !ignoreProgramChange;
-      }
-      writeConfiguration(ConfigurationWrite::IgnoreProgramChangeOnly);
+    case command::kIgnoreProgramChange:
+      toggleOption(ignoreProgramChange, ConfigurationWrite::IgnoreProgramChangeOnly);
       break;
-    }
     case command::kCheckOnlineForUpdate:
       checkOnlineForUpdate();
       break;
     default:
       break;
   }
+}
+
+// The MIDI input reads the option on the audio thread; the file is written with the lock released.
+void Synth::toggleOption(bool& option, ConfigurationWrite which) {
+  {
+    LockGuard guard(lock());
+    option = !option;
+  }
+  writeConfiguration(which);
 }
 
 void Synth::runFileCommand(int number) {

@@ -109,13 +109,9 @@ bool Sorvel::serializeState(ByteChunk& chunk) {
   chunk.putBytes(kStateTag, kStateTagLength);
   const std::int32_t index = currentProgram();
   chunk.put(index);
-  const std::string name = programName(currentProgram());
-  chunk.putString(name);
-  for (int i = 0; i < parameterCount(); ++i) {
-    const double v = parameter(i)->value();
-    chunk.put(v);
-  }
-  return chunk.size() > 0;
+  chunk.putString(programName(currentProgram()));
+  // The values as the base writes them, as unserializeState reads them back through the base.
+  return SerializeParams(chunk);
 }
 
 int Sorvel::unserializeState(const ByteChunk& chunk, int position) {

@@ -1,5 +1,6 @@
 #include "instrument/Synth.h"
 
+#include "framework/FxFile.h"
 #include "platform/ModuleFolder.h"
 #include "platform/Resources.h"
 #include "platform/UserFolders.h"
@@ -101,10 +102,8 @@ bool Synth::loadFactoryBank() {
   ByteChunk bank(4096);
   bank.putBytes(resource.data, static_cast<int>(resource.size));
   // Past the bank-file header to the program list; the framework chunk header is optional.
-  constexpr int kProgramListOffset = 160;
-  int position = kProgramListOffset;
-  std::int32_t magic = 0;
-  if (bank.get(magic, position) >= 0 && magic == kChunkMagic) position += 8;
+  int position = fx::kBankChunkOffset;
+  readChunkHeader(bank, position);
   const bool ok = UnserializePresets(bank, position) >= 0;
   informHostOfProgramChange();
   return ok;

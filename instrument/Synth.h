@@ -105,6 +105,7 @@ class Synth : public IPlugVST {
   void pasteProgram();
   bool confirm(const std::string& text, const std::string& caption);
   void runFileCommand(int number);
+  void toggleOption(bool& option, ConfigurationWrite which);
   void useRememberedFolder();
 
  protected:

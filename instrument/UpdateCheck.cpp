@@ -1,9 +1,9 @@
 #include "instrument/UpdateCheck.h"
 
 #include <cctype>
-#include <climits>
 #include <cstdlib>
 
+#include "instrument/ConfigurationValues.h"
 #include "instrument/Synth.h"
 #include "platform/HttpClient.h"
 
@@ -82,15 +82,7 @@ bool UpdateServer::parse(const std::string& text) {
   return true;
 }
 
-int leadingVersionNumber(const std::string& document) {
-  const char* start = document.c_str();
-  char* end = nullptr;
-  const long value = std::strtol(start, &end, 10);
-  if (end == start) return 0;
-  if (value > INT_MAX) return INT_MAX;
-  if (value < INT_MIN) return INT_MIN;
-  return static_cast<int>(value);
-}
+int leadingVersionNumber(const std::string& document) { return leadingInteger(document); }
 
 std::string newVersionText(const std::string& document) {
   if (document.size() < 3) return document;
