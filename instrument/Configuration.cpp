@@ -34,18 +34,6 @@ std::string controllerKey(int controller) { return "CC" + std::to_string(control
 
 const char* boolText(bool on) { return on ? "true" : "false"; }
 
-bool isFolder(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-std::string textOf(const ProfileDocument& document, const char* section, const std::string& key,
-                   const std::string& fallback, std::size_t maxLength) {
-  std::string text = document.value(section, key).value_or(fallback);
-  if (text.size() > maxLength) text.resize(maxLength);
-  return text;
-}
-
 }  // namespace
 
 void Synth::setUpConfiguration(const std::string& pluginFolder) {
@@ -85,21 +73,21 @@ Synth::ConfigurationStatus Synth::readConfiguration() {
   const bool exists = configuration_.exists();
   const ProfileDocument document = configuration_.read();
 
-  const std::string bank = textOf(document, kStartupBankSection, kFileKey, "", kMaxPathLength);
-  const std::string folder = textOf(document, kGlobalSection, kProgramFilesKey, "", kMaxPathLength);
+  const std::string bank = document.valueOr(kStartupBankSection, kFileKey, "", kMaxPathLength);
+  const std::string folder = document.valueOr(kGlobalSection, kProgramFilesKey, "", kMaxPathLength);
   std::array<int, kControllerCount> map;
   for (int n = 0; n < kControllerCount; ++n) {
-    const std::string text = textOf(document, kMidiControlSection, controllerKey(n), "-1", kMaxOptionText);
+    const std::string text = document.valueOr(kMidiControlSection, controllerKey(n), "-1", kMaxOptionText);
     map[static_cast<std::size_t>(n)] = controllerEntryFromText(text, parameterCount() - 1);
   }
 
   LockGuard guard(lock());
   startupBankPath_ = bank;
   if (!folder.empty()) programFilesFolder_ = folder;
-  const std::string thru = textOf(document, kMidiGlobalSection, kMidiThruKey, boolText(midiThru), kMaxOptionText);
+  const std::string thru = document.valueOr(kMidiGlobalSection, kMidiThruKey, boolText(midiThru), kMaxOptionText);
   if (!thru.empty()) midiThru = isTrueText(thru);
   const std::string ignore =
-      textOf(document, kMidiGlobalSection, kIgnoreProgramChangeKey, boolText(ignoreProgramChange), kMaxOptionText);
+      document.valueOr(kMidiGlobalSection, kIgnoreProgramChangeKey, boolText(ignoreProgramChange), kMaxOptionText);
   if (!ignore.empty()) ignoreProgramChange = isTrueText(ignore);
   controllerMap_ = map;
   return exists ? ConfigurationStatus::Read : ConfigurationStatus::FileMissing;

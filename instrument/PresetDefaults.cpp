@@ -28,8 +28,7 @@ bool Synth::applyPresetDefaults(const ProfileDocument& document) {
     LockGuard guard(lock());
     for (int index = kFirstPresetParameter; index < kFirstPresetParameter + kPresetDefaultsCount; ++index) {
       if (parameter(index) == nullptr) break;
-      std::string text = document.value(kPresetDefaultsSection, presetDefaultKey(index)).value_or("-1");
-      if (text.size() > kMaxValueText) text.resize(kMaxValueText);
+      const std::string text = document.valueOr(kPresetDefaultsSection, presetDefaultKey(index), "-1", kMaxValueText);
       // Stored with three decimals; single precision is what they carry.
       const float value = static_cast<float>(leadingNumber(text));
       if (value > -0.9) setParameterFromEditor(index, value);

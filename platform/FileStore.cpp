@@ -42,6 +42,11 @@ bool isUsablePath(const std::string& path) {
   return !path.empty() && path.size() <= kMaxPathLength && path.find('\0') == std::string::npos;
 }
 
+bool isFolder(const std::string& path) {
+  struct stat info {};
+  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
   bytes.clear();
   if (!isUsablePath(path)) return false;

@@ -16,6 +16,9 @@ constexpr std::size_t kMaxReadBytes = 64u * 1024u * 1024u;
 
 bool isUsablePath(const std::string& path);
 
+// An existing folder (a link to one counts).
+bool isFolder(const std::string& path);
+
 // Reads a regular file of at most kMaxReadBytes. False when it cannot be opened or read.
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
 

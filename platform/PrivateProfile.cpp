@@ -173,6 +173,13 @@ std::optional<std::string> ProfileDocument::value(std::string_view section, std:
   return std::nullopt;
 }
 
+std::string ProfileDocument::valueOr(std::string_view section, std::string_view key, const std::string& fallback,
+                                     std::size_t maxLength) const {
+  std::string text = value(section, key).value_or(fallback);
+  if (text.size() > maxLength) text.resize(maxLength);
+  return text;
+}
+
 bool ProfileDocument::hasSection(std::string_view section) const { return find(section) != nullptr; }
 
 ProfileEntries ProfileDocument::entries(std::string_view section) const {
@@ -231,9 +238,7 @@ ProfileDocument PrivateProfile::read() const {
 
 std::string PrivateProfile::readString(std::string_view section, std::string_view key, const std::string& fallback,
                                        std::size_t maxLength) const {
-  std::string text = read().value(section, key).value_or(fallback);
-  if (text.size() > maxLength) text.resize(maxLength);
-  return text;
+  return read().valueOr(section, key, fallback, maxLength);
 }
 
 bool PrivateProfile::update(const std::function<bool(ProfileDocument&)>& change) {

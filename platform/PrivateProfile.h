@@ -22,6 +22,9 @@ class ProfileDocument {
 
   // The value of a key without the blanks around it; nothing when the section or key is missing.
   std::optional<std::string> value(std::string_view section, std::string_view key) const;
+  // The key's value cut to maxLength characters, or fallback when the key is missing.
+  std::string valueOr(std::string_view section, std::string_view key, const std::string& fallback,
+                      std::size_t maxLength) const;
   bool hasSection(std::string_view section) const;
   ProfileEntries entries(std::string_view section) const;
 

@@ -2,7 +2,6 @@
 
 #include <pwd.h>
 #include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <vector>
@@ -12,11 +11,6 @@
 namespace sorvel {
 
 namespace {
-
-bool isFolder(const std::string& path) {
-  struct stat info {};
-  return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 std::string environment(const char* name) {
   const char* value = ::getenv(name);

@@ -71,6 +71,19 @@ TEST(FileStore, UnusableTargetsFail) {
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"taken"});
 }
 
+TEST(FileStore, OnlyExistingFoldersAndLinksToThemAreFolders) {
+  ScratchFolder folder;
+  writeBytes(folder.file("plain"), Bytes{1});
+  std::filesystem::create_directory(folder.file("sub"));
+  std::filesystem::create_directory_symlink(folder.file("sub"), folder.file("link"));
+  EXPECT_TRUE(isFolder(folder.path()));
+  EXPECT_TRUE(isFolder(folder.file("sub")));
+  EXPECT_TRUE(isFolder(folder.file("link")));
+  EXPECT_FALSE(isFolder(folder.file("plain")));
+  EXPECT_FALSE(isFolder(folder.file("missing")));
+  EXPECT_FALSE(isFolder(""));
+}
+
 TEST(FileStore, BankSaveOnAFullDiskReportsFailureAndKeepsTheOldBank) {
   ScratchFolder folder;
   Sorvel plug(nullptr);
