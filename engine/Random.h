@@ -23,13 +23,14 @@ class RandomGenerator {
     return static_cast<std::int32_t>(next);
   }
 
-  // Steps the state count times at once; returns the state before the steps. The caller derives
-  // the intermediate states from it (used by the four-at-a-time noise loop).
-  std::int32_t advance(int count, std::uint32_t multiplierPower) {
+  // Steps the state count times with one atomic update; returns the state before the steps. The
+  // caller derives the intermediate states from it (used by the four-at-a-time noise loop).
+  std::int32_t advance(int count) {
+    std::uint32_t power = 1;
+    for (int i = 0; i < count; ++i) power *= kMultiplier;
     std::uint32_t old = state_.load(std::memory_order_relaxed);
-    while (!state_.compare_exchange_weak(old, old * multiplierPower, std::memory_order_relaxed)) {
+    while (!state_.compare_exchange_weak(old, old * power, std::memory_order_relaxed)) {
     }
-    (void)count;
     return static_cast<std::int32_t>(old);
   }
 

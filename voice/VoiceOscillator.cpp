@@ -97,15 +97,13 @@ void VoiceOscillator::pulse(const EngineTables& tables, int shift, double width,
 }
 
 void whiteNoise(double* out, int count) {
-  constexpr std::uint32_t kStep1 = 16807;
+  constexpr std::uint32_t kStep1 = RandomGenerator::kMultiplier;
   constexpr std::uint32_t kStep2 = 282475249;   // 16807^2 modulo 2^32
   constexpr std::uint32_t kStep3 = 1622647863;  // 16807^3
   constexpr std::uint32_t kStep4 = 0xB87E16E1;  // 16807^4
   if (count <= 0) return;
   // Reserve the whole block's draws with one atomic step, then derive them in order.
-  std::uint32_t power = 1;
-  for (int i = 0; i < count; ++i) power *= kStep1;
-  std::uint32_t s = static_cast<std::uint32_t>(noiseRandom().advance(count, power));
+  std::uint32_t s = static_cast<std::uint32_t>(noiseRandom().advance(count));
   int i = 0;
   for (; i + 4 <= count; i += 4) {
     out[i] = static_cast<std::int32_t>(s * kStep1) * RandomGenerator::kScale;
