@@ -84,9 +84,7 @@ void Engine::controlTick() {
   stepGlobalModulation(state_, settings_);
   for (int i = 0; i < voicesInUse_; ++i) voices_[static_cast<std::size_t>(i)]->controlTick();
 
-  const double h = state_.highPassModulation;
-  highPass_.cutoff = highPass_.lower + (highPass_.upper - highPass_.lower) * (h * h);
-  highPass_.computeCoefficients();
+  highPass_.sweepTo(state_.highPassModulation);
 
   output_.stepModulation();
 }

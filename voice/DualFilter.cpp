@@ -4,15 +4,9 @@
 
 namespace sorvel {
 
-namespace {
-constexpr double kTwoPi8 = 50.26548245743669;       // 2 pi x 8 Hz
-constexpr double kTwoPi8000 = 50265.48245743669;    // 2 pi x 8000 Hz
-}  // namespace
-
 void DualFilter::setup(double sampleRate) {
   for (Filter* f : {static_cast<Filter*>(&lowPass), static_cast<Filter*>(&bandPass)}) {
-    f->lower = kTwoPi8 / sampleRate;
-    f->upper = kTwoPi8000 / sampleRate;
+    f->setLimitsForRate(sampleRate);
     f->clearState();
     f->quality = 0.55;
   }
@@ -37,15 +31,9 @@ void DualFilter::process(double* values, int count) {
   for (int i = 0; i < count; ++i) values[i] = scratch[i] * lowWeight + bandWeight * values[i];
 }
 
-void DualFilter::setLowCutoff(double setting) {
-  lowPass.cutoff = lowPass.lower + (lowPass.upper - lowPass.lower) * (setting * setting);
-  lowPass.computeCoefficients();
-}
+void DualFilter::setLowCutoff(double setting) { lowPass.sweepTo(setting); }
 
-void DualFilter::setBandCutoff(double setting) {
-  bandPass.cutoff = bandPass.lower + (bandPass.upper - bandPass.lower) * (setting * setting);
-  bandPass.computeCoefficients();
-}
+void DualFilter::setBandCutoff(double setting) { bandPass.sweepTo(setting); }
 
 void DualFilter::setMix(double mix) {
   if (!(mix >= 0.0)) {  // also a mix that is not a number

@@ -8,6 +8,9 @@ namespace sorvel {
 
 namespace {
 
+constexpr double kTwoPi8 = 50.26548245743669;     // 2 pi x 8 Hz
+constexpr double kTwoPi8000 = 50265.48245743669;  // 2 pi x 8000 Hz
+
 // Coefficients and state of one section held in locals for the length of a block.
 struct Run {
   double a1, a2, b0, b1;
@@ -46,6 +49,16 @@ void Biquad::process(double* values, int count) { processBlock<Run>(*this, value
 
 void Biquad::processPair(Biquad& a, double* valuesA, Biquad& b, double* valuesB, int count) {
   processBlockPair<Run>(a, valuesA, b, valuesB, count);
+}
+
+void Filter::setLimitsForRate(double sampleRate) {
+  lower = kTwoPi8 / sampleRate;
+  upper = kTwoPi8000 / sampleRate;
+}
+
+void Filter::sweepTo(double setting) {
+  cutoff = lower + (upper - lower) * (setting * setting);
+  computeCoefficients();
 }
 
 Filter::Common Filter::computeCommon() {

@@ -28,6 +28,11 @@ class Filter : public Biquad {
   virtual ~Filter() = default;
   virtual void computeCoefficients() {}
 
+  // Sweep limits of 8 Hz and 8 kHz at the sample rate.
+  void setLimitsForRate(double sampleRate);
+  // Cutoff at lower + (upper - lower) x setting squared, coefficients recomputed.
+  void sweepTo(double setting);
+
  protected:
   // The part every section shares; gives cos w and the normaliser d.
   struct Common {

@@ -9,25 +9,13 @@ namespace sorvel {
 
 namespace {
 constexpr double kPi = 3.14159265358979323846;
-constexpr double kTwoPi8 = 50.26548245743669;     // 2 pi x 8 Hz
-constexpr double kTwoPi8000 = 50265.48245743669;  // 2 pi x 8000 Hz
 constexpr double kInitialPitch = 6144;            // note 48
 constexpr int kInitialNote = 48;
 constexpr double kDoubleReedCutoff = 0.1521;      // 1223.58 Hz between 8 Hz and 8 kHz
 constexpr double kDoubleReedQuality = 7.3;
 }  // namespace
 
-Voice::Voice(const EngineState& owner) : owner_(owner) {
-  for (int i = 0; i < kChannelCount; ++i) {
-    VoiceChannel& channel = channels_[i];
-    channel.filterFollowsEnvelope = kChannelTable[i].filterFollowsEnvelope;
-    if (kChannelTable[i].dualFilter) channel.dualFilter.setup(44100.0);
-  }
-  doubleReedHighPass_.quality = 0.5;
-  doubleReedHighPass_.lower = kTwoPi8 / 44100.0;
-  doubleReedHighPass_.upper = kTwoPi8000 / 44100.0;
-  setSampleRate(44100.0);
-}
+Voice::Voice(const EngineState& owner) : owner_(owner) { setSampleRate(44100.0); }
 
 void Voice::setSampleRate(double rate) {
   if (rate == sampleRate_) return;
@@ -84,14 +72,10 @@ void Voice::setSampleRate(double rate) {
 
 void Voice::setupDoubleReedHighPass() {
   HighPass& hp = doubleReedHighPass_;
-  hp.upper = kTwoPi8000 / sampleRate_;
-  hp.lower = kTwoPi8 / sampleRate_;
-  hp.quality = 0.5;
-  hp.a1 = hp.a2 = hp.b0 = hp.b1 = 0;
+  hp.setLimitsForRate(sampleRate_);
+  hp.quality = kDoubleReedQuality;
   hp.clearState();
   hp.cutoff = hp.lower + (hp.upper - hp.lower) * kDoubleReedCutoff;
-  hp.computeCoefficients();
-  hp.quality = kDoubleReedQuality;
   hp.computeCoefficients();
 }
 

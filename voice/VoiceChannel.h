@@ -74,7 +74,6 @@ inline constexpr std::array<ChannelKind, kChannelCount> kChannelTable = {{
 }};
 
 struct VoiceChannel {
-  bool filterFollowsEnvelope = false;
   double level = 0.5;             // "Gain"
   double cutoff = 0;              // "Flt1"
   double cutoffOffset = 0;        // the tone's cutoff offset

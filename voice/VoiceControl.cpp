@@ -72,7 +72,7 @@ void Voice::controlTick() {
     VoiceChannel& channel = channels_[i];
     channel.envelope.step();
     if (i < kSyntheChannelCount) channel.channelFilter.modulation = modulation;
-    if (!kChannelTable[i].dualFilter && channel.filterFollowsEnvelope) {
+    if (!kChannelTable[i].dualFilter && kChannelTable[i].filterFollowsEnvelope) {
       channel.channelFilter.envValue = channel.envelope.value;
       channel.channelFilter.computeCoefficients(cutoffTable);
     }
