@@ -82,10 +82,9 @@ void Voice::setupDoubleReedHighPass() {
 void Voice::reapplyDualFilters() {
   for (int i = 0; i < kChannelCount; ++i) {
     if (!kChannelTable[i].dualFilter) continue;
-    VoiceChannel& channel = channels_[i];
-    channel.dualFilter.setLowCutoff(channel.cutoff + channel.cutoffOffset);
-    channel.dualFilter.setBandCutoff(channel.filter2);
-    channel.dualFilter.setMix(channel.envAmount + channel.envAmountOffset);
+    applyCutoff(i);
+    channels_[i].dualFilter.setBandCutoff(channels_[i].filter2);
+    applyEnvAmount(i);
   }
 }
 

@@ -60,9 +60,12 @@ class Voice {
   void generate(int index, double* out, int count);
   void filterChannels(int count);
   void mixChannel(int index, int count);
-  void applyAttackOffset(int channel, double value);
-  void applyDecayOffset(int channel, double value);
-  void applyReleaseOffset(int channel, double value);
+  // Hand a channel's preset value plus its tone's offset to its filter or envelope.
+  void applyCutoff(int channel);
+  void applyEnvAmount(int channel);
+  void applyAttack(int channel);
+  void applyDecay(int channel);
+  void applyRelease(int channel);
 
   const EngineState& owner_;
   VoiceOscillator instrumentOsc_;

@@ -5,6 +5,7 @@
 #include "engine/Conversions.h"
 #include "engine/EngineState.h"
 #include "engine/EngineTables.h"
+#include "engine/ParameterTable.h"
 #include "voice/Voice.h"
 
 namespace sorvel {
@@ -27,9 +28,10 @@ enum ParameterId {
   kLfoDepth = 33,
   kLfoDelay = 35,
   kRingMod = 36,
-  kFirstPresetSwitch = 37,
-  kLastPresetSwitch = 55,
   kSynthePitch = 56,
+  // Tone parameters 57 to 75 belong to channels 0 to 18 in order; 59, the sample-and-hold clock,
+  // is the engine's.
+  kFirstToneParameter = 57,
   kNoiseAR = 57,
   kSaw32AR = 58,
   kPwm16AR = 60,
@@ -48,12 +50,13 @@ enum ParameterId {
   kStringAttack = 73,
   kFluteTone = 74,
   kHammeredPercDecay = 75,
-  kFirstPresetParameter = 83,
-  kLastPresetParameter = 234,
 };
 
-constexpr int kPresetSlots = 8;
-constexpr int kLpfFromVelocitySource = 127;
+constexpr int kLastPresetSwitch = kFirstPresetSwitch + kPresetCount - 1;
+constexpr int kLastPresetParameter = kFirstPresetParameter + kPresetCount * kPresetSlotCount - 1;
+
+// The channel a tone parameter (57 to 75) adjusts.
+constexpr int toneChannel(int id) { return id - kFirstToneParameter; }
 
 enum ChannelParameterKind { kGain = 0, kFlt1, kFlt2, kEnvToFilter, kEnvA, kEnvD, kEnvS, kEnvR };
 
@@ -125,22 +128,38 @@ void Voice::updateOscillatorPitches() {
   instrumentOsc_.updatePitch(currentPitch_ + owner_.instrumentPitchModulation + vibrato - kOctave, tables);
 }
 
-void Voice::applyAttackOffset(int index, double value) {
+// A channel's effective settings are its preset value plus its tone's offset; either part may change.
+void Voice::applyCutoff(int index) {
   VoiceChannel& channel = channels_[index];
-  channel.attackOffset = value;
-  channel.envelope.setAttack(std::max(channel.attack + value, 0.0));
+  if (kChannelTable[index].dualFilter) {
+    channel.dualFilter.setLowCutoff(channel.cutoff + channel.cutoffOffset);
+  } else {
+    channel.channelFilter.cutoff = channel.cutoff + channel.cutoffOffset;
+  }
 }
 
-void Voice::applyDecayOffset(int index, double value) {
+void Voice::applyEnvAmount(int index) {
   VoiceChannel& channel = channels_[index];
-  channel.decayOffset = value;
-  channel.envelope.setDecay(std::max(channel.decay + value, 0.0));
+  if (kChannelTable[index].dualFilter) {
+    channel.dualFilter.setMix(channel.envAmount + channel.envAmountOffset);
+  } else {
+    channel.channelFilter.envAmount = channel.envAmount + channel.envAmountOffset;
+  }
 }
 
-void Voice::applyReleaseOffset(int index, double value) {
+void Voice::applyAttack(int index) {
   VoiceChannel& channel = channels_[index];
-  channel.releaseOffset = value;
-  channel.envelope.setRelease(std::max(channel.release + value, 0.0));
+  channel.envelope.setAttack(std::max(channel.attack + channel.attackOffset, 0.0));
+}
+
+void Voice::applyDecay(int index) {
+  VoiceChannel& channel = channels_[index];
+  channel.envelope.setDecay(std::max(channel.decay + channel.decayOffset, 0.0));
+}
+
+void Voice::applyRelease(int index) {
+  VoiceChannel& channel = channels_[index];
+  channel.envelope.setRelease(std::max(channel.release + channel.releaseOffset, 0.0));
 }
 
 void Voice::setParameter(int id, double value) {
@@ -154,7 +173,7 @@ void Voice::setParameter(int id, double value) {
       syntheOsc_.pitchOffset2 = truncateToInt(value);
       return;
     case kLpfSource:
-      lpfFromVelocity_ = value == kLpfFromVelocitySource;
+      lpfFromVelocity_ = value == kSourceVelocity;
       return;
     case kPorta:
       portamentoOn_ = on;
@@ -195,85 +214,69 @@ void Voice::setParameter(int id, double value) {
     case kPwm16AR:
     case kSaw8AR:
     case kRect8AR: {
-      const int channel = id == kNoiseAR ? kNoise
-                          : id == kSaw32AR ? kSaw32
-                          : id == kPwm16AR ? kPwm16
-                          : id == kSaw8AR ? kSaw8
-                                          : kRectangle8;
-      applyAttackOffset(channel, value);
-      applyReleaseOffset(channel, value);
+      const int channel = toneChannel(id);
+      channels_[channel].attackOffset = value;
+      channels_[channel].releaseOffset = value;
+      applyAttack(channel);
+      applyRelease(channel);
       return;
     }
     case kPulse8Decay:
     case kSaw4Decay:
     case kHammeredPercDecay: {
-      const int channel = id == kPulse8Decay ? kPulse8 : id == kSaw4Decay ? kSaw4 : kHammeredPerc4;
-      applyDecayOffset(channel, value);
-      applyReleaseOffset(channel, value);
+      const int channel = toneChannel(id);
+      channels_[channel].decayOffset = value;
+      channels_[channel].releaseOffset = value;
+      applyDecay(channel);
+      applyRelease(channel);
       return;
     }
     case kStringAttack:
-      applyAttackOffset(kString8, value);
+      channels_[kString8].attackOffset = value;
+      applyAttack(kString8);
       return;
     case kElectricBassCutoff:
     case kTubaCutoff:
     case kHornCutoff:
-    case kTrumpetCutoff: {
-      const int index = id == kElectricBassCutoff ? kElectricBass32
-                        : id == kTubaCutoff       ? kTuba32
-                        : id == kHornCutoff       ? kHorn16
-                                                  : kTrumpet8;
-      VoiceChannel& channel = channels_[index];
-      channel.cutoffOffset = value;
-      channel.channelFilter.cutoff = channel.cutoff + value;
+    case kTrumpetCutoff:
+      channels_[toneChannel(id)].cutoffOffset = value;
+      applyCutoff(toneChannel(id));
       return;
-    }
     case kClaviWidth:
       claviWidth_ = value;
       return;
     case kFuzzTone:
     case kClarinetTone:
     case kDoubleReedTone:
-    case kFluteTone: {
-      const int index = id == kFuzzTone       ? kFuzzGuitar16
-                        : id == kClarinetTone ? kClarinet8
-                        : id == kDoubleReedTone ? kDoubleReed8
-                                                : kFlute4;
-      VoiceChannel& channel = channels_[index];
-      channel.envAmountOffset = value;
-      channel.dualFilter.setMix(channel.envAmount + value);
+    case kFluteTone:
+      channels_[toneChannel(id)].envAmountOffset = value;
+      applyEnvAmount(toneChannel(id));
       return;
-    }
     default:
       break;
   }
   if (id >= kFirstPresetSwitch && id <= kLastPresetSwitch) {
     enabled_[id - kFirstPresetSwitch] = on;
   } else if (id >= kFirstPresetParameter && id <= kLastPresetParameter) {
-    setChannelParameter((id - kFirstPresetParameter) / kPresetSlots, (id - kFirstPresetParameter) % kPresetSlots,
-                        value);
+    setChannelParameter((id - kFirstPresetParameter) / kPresetSlotCount,
+                        (id - kFirstPresetParameter) % kPresetSlotCount, value);
   }
 }
 
 void Voice::setChannelParameter(int index, int kind, double value) {
   if (index < 0 || index >= kChannelCount || !std::isfinite(value)) return;
   VoiceChannel& channel = channels_[index];
-  const bool dual = kChannelTable[index].dualFilter;
   switch (kind) {
     case kGain:
       channel.level = value;
       break;
     case kFlt1:
       channel.cutoff = value;
-      if (dual) {
-        channel.dualFilter.setLowCutoff(value + channel.cutoffOffset);
-      } else {
-        channel.channelFilter.cutoff = value + channel.cutoffOffset;
-      }
+      applyCutoff(index);
       break;
     case kFlt2:
       channel.filter2 = value;
-      if (dual) {
+      if (kChannelTable[index].dualFilter) {
         channel.dualFilter.setBandCutoff(value);
       } else {
         channel.channelFilter.resonance = value;
@@ -281,26 +284,22 @@ void Voice::setChannelParameter(int index, int kind, double value) {
       break;
     case kEnvToFilter:
       channel.envAmount = value;
-      if (dual) {
-        channel.dualFilter.setMix(value + channel.envAmountOffset);
-      } else {
-        channel.channelFilter.envAmount = value + channel.envAmountOffset;
-      }
+      applyEnvAmount(index);
       break;
     case kEnvA:
       channel.attack = value;
-      channel.envelope.setAttack(std::max(value + channel.attackOffset, 0.0));
+      applyAttack(index);
       break;
     case kEnvD:
       channel.decay = value;
-      channel.envelope.setDecay(std::max(value + channel.decayOffset, 0.0));
+      applyDecay(index);
       break;
     case kEnvS:
       channel.envelope.setSustain(std::max(value, 0.0));
       break;
     case kEnvR:
       channel.release = value;
-      channel.envelope.setRelease(std::max(value + channel.releaseOffset, 0.0));
+      applyRelease(index);
       break;
     default:
       break;
