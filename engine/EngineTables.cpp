@@ -1,5 +1,6 @@
 #include "engine/EngineTables.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <map>
@@ -101,7 +102,8 @@ std::shared_ptr<const EngineTables> build(double sampleRate) {
     const double frequency = pitchToFrequency(p);
     // Held inside the int range: a very low rate would overflow the 28-bit phase step anyway.
     tables->pitchIncrement[p] = truncateToInt(frequency * 268435456.0 / sampleRate);
-    tables->cutoff[p] = std::tan(kPi * frequency / sampleRate);
+    // Reached only below about 40.6 kHz, where the highest pitches lie near or past half the rate.
+    tables->cutoff[p] = std::tan(kPi * std::min(frequency, kHighestCutoffShare * sampleRate) / sampleRate);
   }
   tables->wave = sawtoothTables();
   return tables;

@@ -15,6 +15,9 @@ constexpr int kTopPitch = 17280;                  // 135 semitones in 1/128 semi
 constexpr int kPitchTableSize = kTopPitch + 1;    // 17281 entries, pitch 0 to 17280
 constexpr int kWaveTableCount = 11;               // table t holds 2^(10 - t) harmonics
 constexpr int kWaveTableSize = 4096;
+// No filter cutoff goes beyond this share of the sample rate: nearer half the rate the pre-warped
+// cutoff grows without bound and the filter sections turn unstable.
+constexpr double kHighestCutoffShare = 0.49;
 
 struct EngineTables {
   double sampleRate = 0;

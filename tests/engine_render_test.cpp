@@ -1,5 +1,6 @@
 // Block rendering: sub-blocks that never cross a control tick, the control period, sample rates
 // and the allocation-free audio path.
+#include <algorithm>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -223,4 +224,35 @@ TEST(EngineRender, RenderAndTicksAllocateNothing) {
   AllocationScope scope;
   for (int frames : blocks) engine.render(left.data(), right.data(), frames, host);
   EXPECT_EQ(scope.count(), 0);
+}
+
+// At low sample rates the highest filter cutoffs would lie past half the rate; every tone must
+// still stay finite and bounded with its filter opened and swept by its envelope.
+TEST(EngineRender, EveryToneStaysFiniteAtLowSampleRates) {
+  for (double rate : {8000.0, 11025.0, 22050.0, 32000.0, 38000.0}) {
+    for (int preset = 1; preset <= 19; ++preset) {
+      restartGenerators();
+      Engine engine;
+      RecordingHost host;
+      engine.reset(rate);
+      engine.parameterChanged(38, 0);  // the default 32' Saw off: the tone plays alone
+      engine.parameterChanged(36 + preset, 1);
+      const int block = 83 + 8 * (preset - 1);
+      engine.parameterChanged(block + 1, 1.0);  // filter settings fully open
+      engine.parameterChanged(block + 2, 1.0);
+      engine.parameterChanged(block + 3, 1.0);  // envelope to filter at most
+      noteOn(engine, host, 60, 127);
+      noteOn(engine, host, 96, 127);
+      const int frames = static_cast<int>(rate);
+      std::vector<double> left(static_cast<std::size_t>(frames)), right(static_cast<std::size_t>(frames));
+      engine.render(left.data(), right.data(), frames, host);
+      double loudest = 0;
+      for (int n = 0; n < frames; ++n) {
+        ASSERT_TRUE(std::isfinite(left[static_cast<std::size_t>(n)]) && std::isfinite(right[static_cast<std::size_t>(n)]))
+            << "rate " << rate << " preset " << preset << " sample " << n;
+        loudest = std::max({loudest, std::fabs(left[static_cast<std::size_t>(n)]), std::fabs(right[static_cast<std::size_t>(n)])});
+      }
+      EXPECT_LT(loudest, 8.0) << "rate " << rate << " preset " << preset;
+    }
+  }
 }

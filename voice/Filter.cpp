@@ -1,6 +1,9 @@
 #include "voice/Filter.h"
 
+#include <algorithm>
 #include <cmath>
+
+#include "engine/EngineTables.h"
 
 #include "voice/FilterRun.h"
 
@@ -53,7 +56,8 @@ void Biquad::processPair(Biquad& a, double* valuesA, Biquad& b, double* valuesB,
 
 void Filter::setLimitsForRate(double sampleRate) {
   lower = kTwoPi8 / sampleRate;
-  upper = kTwoPi8000 / sampleRate;
+  // Below about 16.3 kHz, 8 kHz lies near or past half the rate: the limit stops short of it.
+  upper = std::min(kTwoPi8000, 2.0 * M_PI * kHighestCutoffShare * sampleRate) / sampleRate;
 }
 
 void Filter::sweepTo(double setting) {
