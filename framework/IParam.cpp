@@ -99,7 +99,6 @@ double IParam::fromNormalised(double x) const {
 
 void IParam::setNormalised(double x) {
   value_ = fromNormalised(x);
-  heldNormalised_ = std::isnan(x) ? 0.0 : std::clamp(x, 0.0, 1.0);
 }
 
 double IParam::toNormalised(double v) const {

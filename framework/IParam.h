@@ -24,9 +24,8 @@ class IParam {
   // Stores the real value of the normalised value x (brought into 0..1 first).
   void setNormalised(double x);
   double toNormalised(double v) const;
-  // A range of no width has no normalised position of its own: it reports back what it was last
-  // given, so a host reads what it wrote.
-  double normalised() const { return maximum_ > minimum_ ? toNormalised(value_) : heldNormalised_; }
+  // A range of no width reads 0 whatever was written, so no state leaves a value of its own there.
+  double normalised() const { return toNormalised(value_); }
   double fromNormalised(double x) const;  // with the step rounding of non-continuous kinds
 
   const char* displayTextFor(double v) const;
@@ -64,7 +63,6 @@ class IParam {
 
   Kind kind_ = kTypeNone;
   double value_ = 0.0;
-  double heldNormalised_ = 0.0;
   double minimum_ = 0.0;
   double maximum_ = 1.0;
   double step_ = 1.0;
