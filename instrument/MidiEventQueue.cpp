@@ -46,6 +46,24 @@ void MidiEventQueue::resize(int count) {
   if (target != capacity_) reallocate(target);
 }
 
+int MidiEventQueue::burstCapacity(int blockFrames) {
+  // Two events a frame beyond the minimum, bounded so absurd block sizes cost no more than 2 MiB.
+  constexpr int kMostEvents = 1 << 18;
+  return roundToPages(std::clamp(2 * std::max(0, std::min(blockFrames, kMostEvents)), kBurstEvents, kMostEvents));
+}
+
+namespace {
+
+bool isNoteOff(const MidiMessage& m) {
+  const int kind = m.status & 0xF0;
+  return kind == 0x80 || (kind == 0x90 && (m.data2 & 0x7F) == 0);
+}
+
+// The engine hears every channel alike: a key is its note number.
+int keyOf(const MidiMessage& m) { return m.data1 & 0x7F; }
+
+}  // namespace
+
 void MidiEventQueue::add(const MidiMessage& message) {
   if (back_ >= capacity_) {
     if (front_ > 0) {
@@ -54,6 +72,49 @@ void MidiEventQueue::add(const MidiMessage& message) {
       return;  // dropped: no room and no memory
     }
   }
+  insertSorted(message);
+}
+
+bool MidiEventQueue::addWithinCapacity(const MidiMessage& message) {
+  if (back_ >= capacity_) compact();
+  if (back_ >= capacity_ && !(isNoteOff(message) && makeRoomForNoteOff(message))) return false;
+  insertSorted(message);
+  return true;
+}
+
+bool MidiEventQueue::makeRoomForNoteOff(const MidiMessage& message) {
+  const MidiMessage* q = buffer_.get();
+  // A missed note-on or controller move is a missed touch; a missed note-off is a hanging note.
+  for (int i = back_ - 1; i >= front_; --i) {
+    if (!isNoteOff(q[i])) {
+      erase(i);
+      return true;
+    }
+  }
+  // Only note-offs wait. A key's second note-off with no note-on between changes nothing, so a
+  // newcomer for a waiting key is not needed, and otherwise a repeat gives way (there is one:
+  // far more note-offs wait than there are keys).
+  bool waiting[128] = {};
+  for (int i = front_; i < back_; ++i) waiting[keyOf(q[i])] = true;
+  if (waiting[keyOf(message)]) return false;
+  bool seen[128] = {};
+  for (int i = front_; i < back_; ++i) {
+    if (seen[keyOf(q[i])]) {
+      erase(i);
+      return true;
+    }
+    seen[keyOf(q[i])] = true;
+  }
+  return false;
+}
+
+void MidiEventQueue::erase(int index) {
+  MidiMessage* q = buffer_.get();
+  std::copy(q + index + 1, q + back_, q + index);
+  --back_;
+}
+
+void MidiEventQueue::insertSorted(const MidiMessage& message) {
   MidiMessage* q = buffer_.get();
   if (!empty() && message.offset < q[back_ - 1].offset) {
     int i = back_ - 2;

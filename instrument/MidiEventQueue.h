@@ -1,6 +1,6 @@
 // Incoming MIDI messages waiting for the engine's next control tick, kept sorted by sample offset
-// (equal offsets in arrival order). Storage grows in whole pages and is sized to the host block at
-// Reset, so adding from the audio thread normally allocates nothing.
+// (equal offsets in arrival order). Storage comes in whole pages and is sized at Reset for the
+// bursts a host block can bring, so the audio thread adds without allocating.
 #pragma once
 
 #include <cstdint>
@@ -14,9 +14,17 @@ class MidiEventQueue {
  public:
   static constexpr int kPageBytes = 4096;
 
+  // Room for the events a block of the given length can bring; at least kBurstEvents.
+  static constexpr int kBurstEvents = 16384;
+  static int burstCapacity(int blockFrames);
+
   explicit MidiEventQueue(int growth = 1024);
 
+  // Grows when full.
   void add(const MidiMessage& message);
+  // Never allocates. When full, a note-off still finds room: the newest waiting event that is not
+  // a note-off gives way, or, when only note-offs wait, a repeated one. False when dropped.
+  bool addWithinCapacity(const MidiMessage& message);
   void resize(int count);
   void compact();
   bool expand();
@@ -37,6 +45,9 @@ class MidiEventQueue {
 
  private:
   bool reallocate(int newCapacity);
+  void insertSorted(const MidiMessage& message);
+  void erase(int index);
+  bool makeRoomForNoteOff(const MidiMessage& message);
 
   std::unique_ptr<MidiMessage[]> buffer_;
   int capacity_ = 0;

@@ -82,14 +82,14 @@ void Sorvel::processMidiMessage(const MidiMessage& message) {
     case 9:
     case 13:
     case 14:
-      midiQueue_.add(message);
+      midiQueue_.addWithinCapacity(message);
       break;
     case 11:
       if (message.data1 < kControllerCount) {
         if (learning_) {
           captureController(message.data1);
         } else {
-          midiQueue_.add(message);
+          midiQueue_.addWithinCapacity(message);
         }
       } else if (message.data1 == 120 || message.data1 == 123) {
         allNotesOff();

@@ -28,7 +28,7 @@ void Synth::setDialogs(std::unique_ptr<UserDialogs> dialogs) {
 
 void Synth::reset() {
   LockGuard guard(lock());
-  midiQueue_.resize(blockSize());
+  midiQueue_.resize(MidiEventQueue::burstCapacity(blockSize()));
   learning_ = false;
 }
 

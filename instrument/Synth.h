@@ -109,7 +109,7 @@ class Synth : public IPlugVST {
   void useRememberedFolder();
 
  protected:
-  MidiEventQueue midiQueue_{1024};
+  MidiEventQueue midiQueue_{MidiEventQueue::kBurstEvents};
   int copyProgramIndex_ = -1;
   ByteChunk copyBuffer_{4096};
   std::string pluginFolder_;

@@ -72,6 +72,35 @@ TEST(MidiEventQueue, GrowsByItsGrowthWhenFull) {
   EXPECT_EQ(queue.pending(), 513);
 }
 
+TEST(MidiEventQueue, WhenFullNoteOffsStillFindRoomWithoutGrowing) {
+  auto noteOff = [](int offset, int number, bool asZeroVelocity = false) {
+    MidiMessage m = note(offset, number);
+    if (asZeroVelocity) {
+      m.data2 = 0;
+    } else {
+      m.status = 0x80;
+    }
+    return m;
+  };
+  MidiEventQueue queue;
+  queue.resize(1);
+  for (int i = 0; i < 512; ++i) ASSERT_TRUE(queue.addWithinCapacity(note(i, i % 128)));
+  EXPECT_FALSE(queue.addWithinCapacity(note(600, 5)));
+  EXPECT_TRUE(queue.addWithinCapacity(noteOff(600, 5, true)));
+  EXPECT_EQ(queue.capacity(), 512);
+  EXPECT_EQ(queue.at(510).offset, 510);  // the newest note-on gave way
+  EXPECT_EQ(queue.at(511).offset, 600);
+
+  MidiEventQueue offs;
+  offs.resize(1);
+  for (int i = 0; i < 512; ++i) ASSERT_TRUE(offs.addWithinCapacity(noteOff(i, i % 100)));
+  EXPECT_FALSE(offs.addWithinCapacity(noteOff(900, 3)));  // key 3 is released anyway
+  EXPECT_TRUE(offs.addWithinCapacity(noteOff(900, 120)));
+  EXPECT_EQ(offs.capacity(), 512);
+  EXPECT_EQ(offs.at(100).offset, 101);  // the first repeat gave way
+  EXPECT_EQ(offs.at(511).data1, 120);
+}
+
 TEST(MidiLearn, ControllerThenParameterPairsThem) {
   Sorvel plug(nullptr);
   plug.armLearn(true, false);

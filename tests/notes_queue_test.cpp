@@ -1,10 +1,12 @@
 // The instrument's MIDI queue as the engine drains it at each control tick, and controllers
 // reaching their mapped parameters.
+#include <climits>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "instrument/Sorvel.h"
+#include "tests/alloc_counter.h"
 
 using namespace sorvel;
 
@@ -120,4 +122,49 @@ TEST_F(NotesQueue, AllNotesOffControllersStopEveryVoice) {
   plug.processMidiMessage(message(0, 0xB0, 123, 0));
   EXPECT_FALSE(playing(60));
   EXPECT_TRUE(plug.engine().heldNotes().empty());
+}
+
+// Hands the events to the plug-in as a host does, in one list longer than the record declares.
+void hostSends(Sorvel& plug, const std::vector<vst2::VstMidiEvent>& events) {
+  std::vector<vst2::VstIntPtr> storage(2 + events.size() + 2, 0);
+  auto* list = reinterpret_cast<vst2::VstEvents*>(storage.data());
+  list->numEvents = static_cast<vst2::VstInt32>(events.size());
+  vst2::VstEvent** slots = list->events;
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    slots[i] = reinterpret_cast<vst2::VstEvent*>(const_cast<vst2::VstMidiEvent*>(&events[i]));
+  }
+  test::AllocationScope scope;
+  plug.effect()->dispatcher(plug.effect(), vst2::effProcessEvents, 0, 0, list, 0.0f);
+  EXPECT_EQ(scope.count(), 0);
+}
+
+vst2::VstMidiEvent hostEvent(int deltaFrames, int status, int data1, int data2) {
+  vst2::VstMidiEvent event{};
+  event.type = vst2::kVstMidiType;
+  event.byteSize = sizeof(event);
+  event.deltaFrames = deltaFrames;
+  event.midiData[0] = static_cast<char>(status);
+  event.midiData[1] = static_cast<char>(data1);
+  event.midiData[2] = static_cast<char>(data2);
+  return event;
+}
+
+TEST_F(NotesQueue, ATenThousandEventBurstIsQueuedWithoutAllocating) {
+  std::vector<vst2::VstMidiEvent> burst;
+  for (int i = 0; i < 10000; ++i) burst.push_back(hostEvent(i / 20, i % 2 ? 0x80 : 0x90, 36 + i / 2 % 48, 100));
+  hostSends(plug, burst);
+  EXPECT_EQ(plug.midiQueue().pending(), 10000);
+  render(1024);
+  EXPECT_TRUE(plug.midiQueue().empty());
+  for (int note = 36; note < 84; ++note) EXPECT_FALSE(playing(note)) << note;
+}
+
+TEST_F(NotesQueue, WildHostOffsetsAreHeardWithinTheBlock) {
+  hostSends(plug, {hostEvent(INT_MIN, 0x90, 60, 100), hostEvent(INT_MAX, 0x90, 62, 100), hostEvent(10, 0x90, 61, 100)});
+  render(44);
+  EXPECT_TRUE(playing(60));
+  EXPECT_TRUE(playing(61));
+  render(plug.blockSize());
+  EXPECT_TRUE(playing(62));
+  EXPECT_TRUE(plug.midiQueue().empty());
 }
