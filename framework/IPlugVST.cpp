@@ -418,7 +418,8 @@ VstIntPtr IPlugVST::getChunk(VstInt32 index, void* ptr) {
   bool ok;
   if (bank) {
     ModifyCurrentPreset();
-    ok = SerializePresets(chunk);
+    // The current program follows the list, where readers of the list alone never look.
+    ok = SerializePresets(chunk) && chunk.put(static_cast<std::int32_t>(currentProgram())) > 0;
   } else {
     ok = serializeState(chunk);
     if (ok) chunk.putString(programName(currentProgram()));
@@ -441,14 +442,18 @@ VstIntPtr IPlugVST::setChunk(VstInt32 index, VstIntPtr size, void* ptr) {
   const int version = readChunkHeader(chunk, position);
   if (bank && version >= kChunkVersion) {
     position = UnserializePresets(chunk, position);
+    std::int32_t current = 0;
+    const int afterCurrent = position >= 0 ? chunk.get(current, position) : -1;
+    if (afterCurrent >= 0 && current >= 0 && current < programCount()) {
+      recallProgram(current);
+      position = afterCurrent;
+    }
   } else {
     position = unserializeState(chunk, position);
     std::string name;
-    if (position < bytes && chunk.getString(name, position) >= 0 && !name.empty()) {
-      ModifyCurrentPreset(name.c_str());
-    } else {
-      ModifyCurrentPreset();
-    }
+    const int afterName = position >= 0 && position < bytes ? chunk.getString(name, position) : -1;
+    if (afterName >= 0) position = afterName;
+    ModifyCurrentPreset(afterName >= 0 && !name.empty() ? name.c_str() : nullptr);
   }
 
   if (chunkHost) {
@@ -468,13 +473,16 @@ VstIntPtr IPlugVST::setChunk(VstInt32 index, VstIntPtr size, void* ptr) {
 
 VstIntPtr IPlugVST::processEvents(const VstEvents* events) {
   if (events == nullptr) return 0;
+  // The host's list is longer than the two entries the record declares: walk it by pointer.
+  VstEvent* const* list = events->events;
+  const int lastOffset = std::max(0, blockSize());
   for (VstInt32 i = 0; i < events->numEvents; ++i) {
-    const VstEvent* event = events->events[i];
+    const VstEvent* event = list[i];
     if (event == nullptr) continue;
     if (event->type == kVstMidiType) {
       const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
       MidiMessage message;
-      message.offset = midi->deltaFrames;
+      message.offset = std::clamp(midi->deltaFrames, 0, lastOffset);
       message.status = static_cast<std::uint8_t>(midi->midiData[0]);
       message.data1 = static_cast<std::uint8_t>(midi->midiData[1]);
       message.data2 = static_cast<std::uint8_t>(midi->midiData[2]);
@@ -482,7 +490,7 @@ VstIntPtr IPlugVST::processEvents(const VstEvents* events) {
     } else if (event->type == kVstSysExType) {
       const auto* sysex = reinterpret_cast<const VstMidiSysexEvent*>(event);
       SysExMessage message;
-      message.offset = sysex->deltaFrames;
+      message.offset = std::clamp(sysex->deltaFrames, 0, lastOffset);
       message.size = sysex->dumpBytes;
       message.data = reinterpret_cast<const std::uint8_t*>(sysex->sysexDump);
       processSysEx(message);

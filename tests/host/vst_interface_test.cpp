@@ -185,7 +185,7 @@ TEST(VstParameters, DisplayTextsFollowTheValue) {
   EXPECT_EQ(host.parameterDisplay(0), "1302");
   host.setParameter(0, 0.8f);
   EXPECT_EQ(host.parameterDisplay(0), "1302");
-  EXPECT_EQ(host.getParameter(0), 0.8f);  // a host reads back what it wrote to the constant
+  EXPECT_EQ(host.getParameter(0), 0.0f);  // the constant reads 0 whatever a host wrote
   host.setParameter(7, 0.0f);
   EXPECT_EQ(host.parameterDisplay(7), "-256");
   host.setParameter(34, 1.0f);
@@ -348,6 +348,62 @@ TEST(VstChunks, BankChunkRestoresEveryProgram) {
     other.dispatch(effSetProgram, 0, p);
     EXPECT_FLOAT_EQ(other.getParameter(2), static_cast<float>(p) / 64.0f);
     EXPECT_EQ(other.parameterDisplay(41), p % 2 ? "On" : "Off");
+  }
+}
+
+TEST(VstChunks, BankChunkReloadsTheProgramThatPlayedAndReadsBackStable) {
+  PluginHost host;
+  host.start();
+  host.dispatch(effSetProgram, 0, 12);
+  host.setParameter(2, 0.3f);  // an edit not yet stored in the program
+  const auto bank = host.getChunk(false);
+
+  PluginHost reloaded;
+  reloaded.start();
+  ASSERT_EQ(reloaded.setChunk(false, bank), 1);
+  EXPECT_EQ(reloaded.dispatch(effGetProgram), 12);
+  std::vector<double> heard, expected;
+  for (PluginHost* h : {&host, &reloaded}) {
+    h->sendMidi(0, 0x90, 60, 100);
+    h->renderInto(h == &host ? expected : heard, 4096);
+  }
+  EXPECT_EQ(heard, expected);
+
+  // The first round rewrites what other writers left; the second gives the same bytes.
+  const auto once = reloaded.getChunk(false);
+  PluginHost again;
+  again.start();
+  ASSERT_EQ(again.setChunk(false, once), 1);
+  EXPECT_EQ(again.getChunk(false), once);
+}
+
+TEST(VstChunks, ChunkHostsGetValuesAndNameBackAtBothIndexes) {
+  for (bool program : {false, true}) {
+    PluginHost host("Some Host", "Native Instruments");
+    host.start();
+    host.dispatch(effSetProgram, 0, 5);
+    host.setParameter(2, 0.3f);
+    host.setParameter(41, 1.0f);
+    char name[] = "Kept";
+    host.dispatch(effSetProgramName, 0, 0, name);
+    const auto chunk = host.getChunk(program);
+
+    PluginHost other("Some Host", "Native Instruments");
+    other.start();
+    std::vector<std::string> namesBefore;
+    for (int p = 0; p < 64; ++p) {
+      char text[64] = {};
+      other.dispatch(effGetProgramNameIndexed, p, 0, text);
+      namesBefore.push_back(text);
+    }
+    ASSERT_EQ(other.setChunk(program, chunk), 1) << program;
+    for (int i = 0; i < kParameters; ++i) EXPECT_EQ(other.getParameter(i), host.getParameter(i)) << i;
+    EXPECT_EQ(other.text(effGetProgramName), "Kept");
+    for (int p = 1; p < 64; ++p) {
+      char text[64] = {};
+      other.dispatch(effGetProgramNameIndexed, p, 0, text);
+      EXPECT_EQ(text, namesBefore[static_cast<std::size_t>(p)]) << p;
+    }
   }
 }
 
