@@ -473,9 +473,9 @@ TEST(HostNotes, ConfiguredControllersMoveTheirParametersAtTheNextTick) {
   k.play(0.01);
   EXPECT_EQ(k.host.getParameter(kVelocity), velocity);
   EXPECT_EQ(k.host.getParameter(kBalance), balance);
-  // The constant keeps its value and reports the position the controller gave it.
+  // The constant keeps its value and still reads 0.
   EXPECT_EQ(k.host.parameterDisplay(0), "1302");
-  EXPECT_EQ(k.host.getParameter(0), 1.0f);
+  EXPECT_EQ(k.host.getParameter(0), 0.0f);
   ASSERT_EQ(k.host.automations.size(), 1u);
   EXPECT_EQ(k.host.automations[0].index, 0);
   k.control(64, 0);
