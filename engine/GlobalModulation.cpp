@@ -21,7 +21,7 @@ double source(const EngineState& state, int index) {
 
 }  // namespace
 
-void resetGlobalModulation(EngineState& state, double sampleRate) {
+void resetGlobalModulation(EngineState& state, double /*sampleRate*/) {
   state.pitchBend = 0;
   state.channelPressure = 0;
   state.noiseValue = 0;
@@ -29,7 +29,8 @@ void resetGlobalModulation(EngineState& state, double sampleRate) {
   state.lowPassModulation = 0;
   state.sources.fill(0.0);
   state.sources[kSourceOn] = 1.0;
-  state.smoothingB = std::exp(-2.0 * std::numbers::pi * kSmoothingFrequency / sampleRate);
+  // Runs once per control tick, a millisecond at every rate: so its pole is the same at every rate.
+  state.smoothingB = std::exp(-2.0 * std::numbers::pi * kSmoothingFrequency / 44100.0);
   state.smoothingA = 1.0 - state.smoothingB;
 }
 

@@ -195,6 +195,20 @@ TEST(FilterDual, SetupKeepsCutoffsAndRescalesLimits) {
   EXPECT_EQ(d.bandWeight, 0.0);
 }
 
+TEST(FilterDual, BandPassLevelBelowItsCentreDoesNotDependOnTheRate) {
+  auto gainAt = [](double rate) {
+    DualFilter d;
+    d.setup(rate);
+    d.setBandCutoff(0.5);  // centre near 2 kHz at every rate
+    d.setMix(1.0);
+    return measureGain([&](double* v, int n) { d.process(v, n); }, 200.0, rate);
+  };
+  const double reference = gainAt(44100);
+  for (double rate : {22050.0, 48000.0, 96000.0, 192000.0}) {
+    EXPECT_NEAR(20 * std::log10(gainAt(rate) / reference), 0.0, 0.5) << rate;
+  }
+}
+
 TEST(FilterDual, ScratchIsReusedForShorterBlocksAndGrowsOnceForALongerOne) {
   DualFilter d;
   d.setup(kRate);

@@ -10,6 +10,8 @@ void DualFilter::setup(double sampleRate) {
     f->clearState();
     f->quality = 0.55;
   }
+  // A program sounds as loud in a session at any rate as at 44.1 kHz.
+  bandPass.rateScale = sampleRate > 0.0 ? 44100.0 / sampleRate : 1.0;
   lowPass.computeCoefficients();
   bandPass.computeCoefficients();
   lowWeight = 0;

@@ -95,6 +95,7 @@ void BandPass::computeCoefficients() {
   const Common c = computeCommon();
   b1 = 0.0;
   b0 = 0.5 * quality * c.alpha * c.d;
+  b0 = b0 * rateScale;
 }
 
 }  // namespace sorvel

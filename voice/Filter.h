@@ -57,6 +57,8 @@ class HighPass : public Filter {
 class BandPass : public Filter {
  public:
   void computeCoefficients() override;
+  // 44100 / rate: its gain below the centre, about cot(w/2) / 4, would otherwise grow with the rate.
+  double rateScale = 1.0;
 };
 
 }  // namespace sorvel

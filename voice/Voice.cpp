@@ -63,7 +63,8 @@ void Voice::setSampleRate(double rate) {
   if (wasSetUp) reapplyDualFilters();
 
   tubaHpState_ = 0;
-  const double g = 2.0 * kPi * 3.2 / rate;
+  // Runs once per control tick, a millisecond at every rate: so its pole is the same at every rate.
+  const double g = 2.0 * kPi * 3.2 / 44100.0;
   tubaHpB0_ = 2.0 / (g + 2.0);
   tubaHpA1_ = (g - 2.0) / (g + 2.0);
 
