@@ -8,8 +8,7 @@
 
 namespace {
 
-using sorvel::Engine;
-using sorvel::EngineHost;
+using namespace sorvel;
 
 constexpr double kRate = 44100.0;
 constexpr int kBlock = 512;
@@ -29,9 +28,9 @@ struct Setup {
 
 void prepare(Engine& engine, QuietHost& host, const Setup& setup) {
   engine.reset(kRate);
-  engine.parameterChanged(1, setup.voicesValue);
+  engine.parameterChanged(kVoices, setup.voicesValue);
   for (int index : setup.switches) engine.parameterChanged(index, 1);
-  engine.parameterChanged(76, setup.chorus ? 1 : 0);
+  engine.parameterChanged(kChorus, setup.chorus ? 1 : 0);
   for (int i = 0; i < setup.notes; ++i) engine.handleEvent(0x90, static_cast<std::uint8_t>(36 + i), 100, host);
 }
 
@@ -57,12 +56,12 @@ void run(benchmark::State& state, const Setup& setup) {
 
 std::vector<int> allChannels() {
   std::vector<int> switches;
-  for (int index = 37; index <= 55; ++index) switches.push_back(index);
+  for (int preset = 0; preset < kPresetCount; ++preset) switches.push_back(presetSwitch(preset));
   return switches;
 }
 
-void OneVoiceOneFootage(benchmark::State& state) { run(state, {0, {41}, false, 1}); }
-void EightVoicesThreeFootages(benchmark::State& state) { run(state, {3, {38, 41, 44}, false, 8}); }
+void OneVoiceOneFootage(benchmark::State& state) { run(state, {0, {presetSwitch(kSaw8)}, false, 1}); }
+void EightVoicesThreeFootages(benchmark::State& state) { run(state, {3, {presetSwitch(kSaw32), presetSwitch(kSaw8), presetSwitch(kSaw4)}, false, 8}); }
 void SixtyFourVoicesAllChannelsChorus(benchmark::State& state) { run(state, {6, allChannels(), true, 64}); }
 
 // Eight voices with the longest release (about 3.7 s), let go; each run renders one second
@@ -74,8 +73,13 @@ void ReleaseTail(benchmark::State& state) {
     state.PauseTiming();
     auto engine = std::make_unique<Engine>();
     QuietHost host;
-    prepare(*engine, host, {3, {38, 41, 44, 50, 53}, true, 8});
-    for (int preset : {2, 5, 8, 14, 17}) engine->parameterChanged(83 + 8 * (preset - 1) + 7, 4.0);  // "EnvR"
+    prepare(*engine, host, {3,
+                              {presetSwitch(kSaw32), presetSwitch(kSaw8), presetSwitch(kSaw4), presetSwitch(kHorn16),
+                               presetSwitch(kString8)},
+                              true, 8});
+    for (int preset : {kSaw32, kSaw8, kSaw4, kTrumpet8, kString8}) {
+      engine->parameterChanged(presetParameter(preset, kPresetRelease), 4.0);
+    }
     renderSeconds(*engine, host, 0.5, left, right);
     for (int i = 0; i < 8; ++i) engine->handleEvent(0x80, static_cast<std::uint8_t>(36 + i), 0, host);
     renderSeconds(*engine, host, static_cast<double>(state.range(0)), left, right);

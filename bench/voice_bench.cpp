@@ -11,9 +11,7 @@
 
 namespace {
 
-using sorvel::EngineState;
-using sorvel::EngineTables;
-using sorvel::Voice;
+using namespace sorvel;
 
 constexpr double kRate = 44100;
 constexpr int kPeriod = 44;
@@ -27,18 +25,18 @@ struct Rig {
   explicit Rig(const std::vector<int>& channels) {
     state.tables = EngineTables::forRate(kRate);
     voice = std::make_unique<Voice>(state);
-    for (int ch = 0; ch < 19; ++ch) {
-      voice->setParameter(83 + 8 * ch + 0, 1.0);
-      voice->setParameter(83 + 8 * ch + 1, 0.5);
-      voice->setParameter(83 + 8 * ch + 2, 0.5);
-      voice->setParameter(83 + 8 * ch + 3, 0.3);
-      voice->setParameter(83 + 8 * ch + 4, 0.1);
-      voice->setParameter(83 + 8 * ch + 5, 2.0);
-      voice->setParameter(83 + 8 * ch + 6, 1.0);
-      voice->setParameter(83 + 8 * ch + 7, 0.5);
+    for (int ch = 0; ch < kPresetCount; ++ch) {
+      voice->setParameter(presetParameter(ch, kPresetGain), 1.0);
+      voice->setParameter(presetParameter(ch, kPresetCutoff), 0.5);
+      voice->setParameter(presetParameter(ch, kPresetFilter2), 0.5);
+      voice->setParameter(presetParameter(ch, kPresetEnvToFilter), 0.3);
+      voice->setParameter(presetParameter(ch, kPresetAttack), 0.1);
+      voice->setParameter(presetParameter(ch, kPresetDecay), 2.0);
+      voice->setParameter(presetParameter(ch, kPresetSustain), 1.0);
+      voice->setParameter(presetParameter(ch, kPresetRelease), 0.5);
     }
-    for (int ch : channels) voice->setParameter(37 + ch, 1.0);
-    voice->setParameter(25, 1.0);
+    for (int ch : channels) voice->setParameter(presetSwitch(ch), 1.0);
+    voice->setParameter(kDelayedVibrato, 1.0);
     state.vibratoLfo.value = 0.3;
     state.pwmLfo.unipolar = 0.4;
     voice->start(60, 100, 1, 60 * 128);
@@ -59,7 +57,7 @@ void report(benchmark::State& state) {
 }
 
 void BM_VoiceOneFootage(benchmark::State& state) {
-  Rig rig({4});  // 8' SAW
+  Rig rig({kSaw8});
   for (auto _ : state) {
     rig.second();
     benchmark::DoNotOptimize(rig.synthe.data());
@@ -69,7 +67,7 @@ void BM_VoiceOneFootage(benchmark::State& state) {
 BENCHMARK(BM_VoiceOneFootage)->Unit(benchmark::kMillisecond);
 
 void BM_VoiceOneDualFilterTone(benchmark::State& state) {
-  Rig rig({16});  // 8' STRING
+  Rig rig({kString8});
   for (auto _ : state) {
     rig.second();
     benchmark::DoNotOptimize(rig.instrument.data());

@@ -13,6 +13,7 @@
 #include "engine/HeldNotes.h"
 #include "engine/ModulationSettings.h"
 #include "engine/OutputStage.h"
+#include "engine/ParameterIds.h"
 #include "voice/Filter.h"
 #include "voice/Voice.h"
 
@@ -21,7 +22,6 @@ namespace sorvel {
 class Engine {
  public:
   static constexpr int kVoiceCount = 64;
-  static constexpr int kParameterCount = 235;
   static constexpr double kDefaultSampleRate = 44100.0;
   // Radians per sample of 8 Hz and 8000 Hz at 44100 Hz; the same at every rate.
   static constexpr double kHighPassLower = 0.0011398068584452764;

@@ -10,47 +10,6 @@ namespace sorvel {
 
 namespace {
 
-enum Parameter {
-  kVoices = 1,
-  kVolume = 2,
-  kBalance = 4,
-  kSensorMode = 5,
-  kSensorDestination = 6,
-  kMasterTune = 7,
-  kSynthTune = 8,
-  kPanSynthe = 9,
-  kPanInstrument = 10,
-  kVibratoSource = 11,
-  kVibratoDepth = 12,
-  kNoiseSource = 13,
-  kNoiseDepth = 14,
-  kLowPassSource = 15,
-  kLowPassDepth = 16,
-  kHighPassSource = 17,
-  kHighPassDepth = 18,
-  kOctaveDown = 19,
-  kOctaveUp = 20,
-  kKeyboardSensor = 22,
-  kJoystickSynthe = 23,
-  kJoystickInstrument = 24,
-  kPortamentoTime = 29,
-  kSensorIntensity = 30,
-  kJoystickSyntheRange = 31,
-  kJoystickInstrumentRange = 32,
-  kLfoSpeed = 34,
-  kLfoDelay = 35,
-  kSynthePitch = 56,
-  kSampleHoldClock = 59,
-  kClaviWidth = 67,
-  kChorus = 76,
-  kChorusSyntheMix = 77,
-  kChorusInstrumentMix = 78,
-  kChorusLfo1 = 79,
-  kChorusLfo2 = 80,
-  kChorusDepth = 81,
-  kPwmSpeed = 82,
-};
-
 constexpr double kMaximumVoicesExponent = 6.0;
 
 double lfoRateLaw(double x) { return 0.9983333333333333 * (x * x) + 0.0016666666666666668; }

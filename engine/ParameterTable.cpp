@@ -89,15 +89,13 @@ const char* const kPresetSwitchNames[kPresetCount] = {
     "32'EBass", "32'Tuba",  "16'Clavi", "16'FuzzG", "16'Horn", "8'Trump", "8'Clari", "8'DReed",
     "8'String", "4'Flute",  "4'HPerc"};
 
-struct SlotRow {
-  const char* word;
+struct SlotRange {
   double maximum;
   double defaultValue;
 };
 
-const SlotRow kPresetSlots[kPresetSlotCount] = {
-    {"Gain", 2, 1}, {"Flt1", 1, 0.5}, {"Flt2", 1, 0.5}, {"E>F", 1, 0},
-    {"EnvA", 4, 2}, {"EnvD", 4, 2},   {"EnvS", 1, 1},   {"EnvR", 4, 0.01}};
+const SlotRange kPresetSlotRanges[kPresetSlotCount] = {{2, 1}, {1, 0.5}, {1, 0.5}, {1, 0},
+                                                       {4, 2}, {4, 2},   {1, 1},   {4, 0.01}};
 
 std::vector<ParameterRow> buildTable() {
   const auto& onOff = switchTexts();
@@ -174,10 +172,11 @@ std::vector<ParameterRow> buildTable() {
   t.push_back(doubleRow("PWM Speed", 0.156, 0, 1, 0.01));
 
   for (int n = 1; n <= kPresetCount; ++n) {
-    for (const auto& slot : kPresetSlots) {
+    for (int slot = 0; slot < kPresetSlotCount; ++slot) {
+      const SlotRange& range = kPresetSlotRanges[slot];
       char name[32];
-      std::snprintf(name, sizeof(name), "P%d %s", n, slot.word);
-      t.push_back(doubleRow(name, slot.defaultValue, 0, slot.maximum, 0.01));
+      std::snprintf(name, sizeof(name), "P%d %s", n, kPresetSlotNames[static_cast<std::size_t>(slot)]);
+      t.push_back(doubleRow(name, range.defaultValue, 0, range.maximum, 0.01));
     }
   }
   return t;

@@ -5,13 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace sorvel {
+#include "engine/ParameterIds.h"
 
-constexpr int kParameterCount = 235;
-constexpr int kPresetCount = 19;
-constexpr int kPresetSlotCount = 8;
-constexpr int kFirstPresetSwitch = 37;   // "Noise" (P1); preset Pn's switch is 36 + n
-constexpr int kFirstPresetParameter = 83;  // "P1 Gain"; preset Pn's block starts at 83 + 8 (n - 1)
+namespace sorvel {
 
 enum class ParameterKind { Int, Enum, Double };
 

@@ -5,15 +5,15 @@
 #include <array>
 #include <string>
 
-#include "engine/ParameterTable.h"
+#include "engine/ParameterIds.h"
 #include "platform/PrivateProfile.h"
 
 namespace sorvel {
 
 constexpr char kPresetDefaultsSection[] = "Preset Defaults";
-constexpr int kPresetDefaultsCount = kPresetCount * kPresetSlotCount;  // 152, indices 83 to 234
+constexpr int kPresetDefaultsCount = kPresetCount * kPresetSlotCount;  // the whole preset block
 
-// The key of preset parameter index (83 to 234), e.g. "NOISE P1 Gain".
+// The key of a preset block parameter, e.g. "NOISE P1 Gain"; empty outside the block.
 std::string presetDefaultKey(int index);
 
 // The 152 built-in entries in index order, with their stored texts.

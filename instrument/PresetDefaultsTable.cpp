@@ -4,15 +4,6 @@ namespace sorvel {
 
 namespace {
 
-const std::array<const char*, kPresetCount> kSectionWords = {
-    "NOISE",      "32' SAW",           "16' S/H",  "16' PWM",   "8' SAW",          "8' PULSE",
-    "8' RECTANGLE", "4' SAW",          "32' ELECTRIC BASS", "32' TUBA", "16' CLAVI", "16' FUZZ GUITAR",
-    "16' HORN",   "8' TRUMPET",        "8' CLARINET", "8' DOUBLE REED", "8' STRING", "4' FLUTE",
-    "4' HAMMERED PERC"};
-
-const std::array<const char*, kPresetSlotCount> kSlotWords = {"Gain", "Flt1", "Flt2", "E>F",
-                                                              "EnvA", "EnvD", "EnvS", "EnvR"};
-
 // Stored texts of the normalised values, slots Gain .. EnvR, presets P1 .. P19.
 const char* const kBuiltIn[kPresetCount][kPresetSlotCount] = {
     {"0.500", "0.500", "0.675", "0.265", "0.500", "0.000", "1.000", "0.505"},
@@ -42,8 +33,8 @@ std::string presetDefaultKey(int index) {
   if (offset < 0 || offset >= kPresetDefaultsCount) return {};
   const int preset = offset / kPresetSlotCount;
   const int slot = offset % kPresetSlotCount;
-  return std::string(kSectionWords[static_cast<std::size_t>(preset)]) + " P" + std::to_string(preset + 1) + " " +
-         kSlotWords[static_cast<std::size_t>(slot)];
+  return std::string(kChannelNames[static_cast<std::size_t>(preset)]) + " P" + std::to_string(preset + 1) + " " +
+         kPresetSlotNames[static_cast<std::size_t>(slot)];
 }
 
 ProfileEntries builtInPresetDefaults() {

@@ -151,7 +151,7 @@ TEST_F(ConfigurationTest, FoldersAndStartupBankAreRead) {
 TEST_F(ConfigurationTest, AMissingFileReadsAsEmptyAndSaysSo) {
   auto plug = makeSorvel();
   plug->midiThru = true;
-  plug->controllerMap()[3] = 4;
+  plug->controllerMap()[3] = kBalance;
   std::filesystem::remove(iniPath());
   EXPECT_EQ(plug->readConfiguration(), Synth::ConfigurationStatus::FileMissing);
   EXPECT_TRUE(plug->midiThru);
@@ -168,8 +168,8 @@ TEST_F(ConfigurationTest, WritingAllOfItAndParts) {
             "; mine\n[Global]\nPath to Program Files=/p\n[MIDI Control]\n\n[Startup Bank]\nFile=\n\n"
             "[MIDI Global]\nMIDI Thru=false\nIgnore Program Change=false\n");
 
-  plug->controllerMap()[7] = 12;
-  plug->controllerMap()[119] = 0;
+  plug->controllerMap()[7] = kVibratoDepth;
+  plug->controllerMap()[119] = kVersion;
   plug->midiThru = true;
   plug->ignoreProgramChange = true;
   plug->selectStartupBank("/b/start.fxb");
@@ -240,7 +240,7 @@ TEST_F(ConfigurationTest, BadFilesNeverMapAControllerOutsideTheParameters) {
     auto plug = makeSorvel();
     for (int n = 0; n < Synth::kControllerCount; ++n) {
       const int entry = plug->controllerMap()[static_cast<std::size_t>(n)];
-      ASSERT_TRUE(entry == -1 || (entry >= 0 && entry <= 234)) << entry;
+      ASSERT_TRUE(entry == -1 || (entry >= 0 && entry < kParameterCount)) << entry;
     }
   }
 }
@@ -271,13 +271,13 @@ TEST_F(ConfigurationTest, TheHostsLocaleDoesNotMatter) {
   EXPECT_EQ(d.value("Preset Defaults", "8' SAW P5 Gain"), std::optional<std::string>("0.355"));
 
   plug->initialiseProgram();
-  EXPECT_NEAR(plug->parameter(115)->value(), 0.71, 1e-6);
-  EXPECT_NEAR(plug->parameter(234)->value(), 0.98, 1e-6);
+  EXPECT_NEAR(plug->parameter(presetParameter(kSaw8, kPresetGain))->value(), 0.71, 1e-6);
+  EXPECT_NEAR(plug->parameter(presetParameter(kHammeredPerc4, kPresetRelease))->value(), 0.98, 1e-6);
   plug->savePresetDefaults();
   d = ProfileDocument::parse(ini());
   EXPECT_EQ(d.value("Preset Defaults", "8' SAW P5 Gain"), std::optional<std::string>("0.355"));
   EXPECT_EQ(d.value("Preset Defaults", "4' HAMMERED PERC P19 EnvR"), std::optional<std::string>("0.245"));
   plug->loadPresetDefaults();
-  EXPECT_NEAR(plug->parameter(115)->value(), 0.71, 1e-6);
+  EXPECT_NEAR(plug->parameter(presetParameter(kSaw8, kPresetGain))->value(), 0.71, 1e-6);
   EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "de_DE.UTF-8");
 }

@@ -100,21 +100,21 @@ TEST(EngineLfo, TickStepsVibratoThenSampleHoldThenPwm) {
 
 TEST(EngineLfo, RateLawsGiveTheStatedFrequencies) {
   Engine engine;
-  engine.parameterChanged(34, 0.5);  // "LFO Spd"
+  engine.parameterChanged(kLfoSpeed, 0.5);
   EXPECT_DOUBLE_EQ(engine.state().vibratoLfo.rate, 0.25125);
   EXPECT_DOUBLE_EQ(engine.state().vibratoLfo.increment, 30.8736);
-  engine.parameterChanged(34, 1.0);
+  engine.parameterChanged(kLfoSpeed, 1.0);
   // One cycle of 4096 units per tick at 1000 ticks per second.
   EXPECT_NEAR(engine.state().vibratoLfo.increment * 1000.0 / 4096.0, 30.0, 1e-9);
-  engine.parameterChanged(34, 0.0);
+  engine.parameterChanged(kLfoSpeed, 0.0);
   EXPECT_NEAR(engine.state().vibratoLfo.increment * 1000.0 / 4096.0, 0.05, 1e-9);
 
-  engine.parameterChanged(59, 1.0);  // "16'SHClk"
+  engine.parameterChanged(kSampleHoldClock, 1.0);
   EXPECT_NEAR(engine.state().sampleHoldLfo.increment * 1000.0 / 4096.0, 15.0, 1e-9);
-  engine.parameterChanged(59, 0.0);
+  engine.parameterChanged(kSampleHoldClock, 0.0);
   EXPECT_NEAR(engine.state().sampleHoldLfo.increment * 1000.0 / 4096.0, 0.05, 1e-9);
 
-  engine.parameterChanged(82, 1.0);  // "PWM Speed"
+  engine.parameterChanged(kPwmSpeed, 1.0);
   EXPECT_NEAR(engine.state().pwmLfo.increment * 1000.0 / 4096.0, 30.0, 1e-9);
   EXPECT_EQ(Engine::voiceValue(82, 1.0), engine.state().pwmLfo.rate);
   EXPECT_EQ(Engine::voiceValue(34, 0.5), 0.25125);
@@ -122,7 +122,7 @@ TEST(EngineLfo, RateLawsGiveTheStatedFrequencies) {
 
 TEST(EngineLfo, ResetSetsThePwmRateWhateverItsParameterHolds) {
   Engine engine;
-  engine.parameterChanged(82, 1.0);
+  engine.parameterChanged(kPwmSpeed, 1.0);
   engine.reset(48000);
   EXPECT_EQ(engine.state().pwmLfo.rate, 0.05);
   EXPECT_EQ(engine.state().pwmLfo.increment, 6.144);
@@ -130,11 +130,11 @@ TEST(EngineLfo, ResetSetsThePwmRateWhateverItsParameterHolds) {
 
 TEST(EngineModulation, LowPassSourceOnWithDepthZeroGivesMinusPointSix) {
   Engine engine;
-  engine.parameterChanged(15, 1);  // "LPF Src" "On"
-  engine.parameterChanged(16, 0);
+  engine.parameterChanged(kLowPassSource, 1);  // "LPF Src" "On"
+  engine.parameterChanged(kLowPassDepth, 0);
   engine.controlTick();
   EXPECT_EQ(engine.state().lowPassModulation, -0.6);
-  engine.parameterChanged(16, 0.5);
+  engine.parameterChanged(kLowPassDepth, 0.5);
   engine.controlTick();
   EXPECT_EQ(engine.state().lowPassModulation, 0.5 - 0.6);
 }
@@ -142,25 +142,25 @@ TEST(EngineModulation, LowPassSourceOnWithDepthZeroGivesMinusPointSix) {
 TEST(EngineModulation, LowPassSourcesByKind) {
   Engine engine;
   RecordingHost host;
-  engine.parameterChanged(16, 0.5);
+  engine.parameterChanged(kLowPassDepth, 0.5);
 
-  engine.parameterChanged(15, 0);
+  engine.parameterChanged(kLowPassSource, 0);
   engine.controlTick();
   EXPECT_EQ(engine.state().lowPassModulation, 0.0);
 
-  engine.parameterChanged(15, 127);  // velocity: scaled later in each voice
+  engine.parameterChanged(kLowPassSource, 127);  // velocity: scaled later in each voice
   engine.controlTick();
   EXPECT_EQ(engine.state().lowPassModulation, 1.0);
 
   // Channel pressure is read unsmoothed.
   engine.handleEvent(0xD0, 127, 0, host);
-  engine.parameterChanged(15, 3);
+  engine.parameterChanged(kLowPassSource, 3);
   engine.controlTick();
   EXPECT_EQ(engine.state().lowPassModulation, 0.5);
 
   // A controller is smoothed at 80 Hz.
   engine.reset(44100);
-  engine.parameterChanged(15, 8);
+  engine.parameterChanged(kLowPassSource, 8);
   controller(engine, host, 1, 127);
   const double a = engine.state().smoothingA;
   const double b = engine.state().smoothingB;
@@ -175,8 +175,8 @@ TEST(EngineModulation, LowPassSourcesByKind) {
 
 TEST(EngineModulation, LfoSourcesAreReadAsOfThePreviousTick) {
   Engine engine;
-  engine.parameterChanged(15, 4);  // vibrato LFO
-  engine.parameterChanged(16, 1.0);
+  engine.parameterChanged(kLowPassSource, 4);  // vibrato LFO
+  engine.parameterChanged(kLowPassDepth, 1.0);
   engine.state().vibratoLfo.phase = 1024;  // the peak comes out of this tick
   engine.state().vibratoLfo.increment = 1;
   engine.controlTick();
@@ -189,8 +189,8 @@ TEST(EngineModulation, LfoSourcesAreReadAsOfThePreviousTick) {
 
 TEST(EngineModulation, HighPassModulationSetsTheGlobalCutoff) {
   Engine engine;
-  engine.parameterChanged(17, 1);  // "HPF Src" "On"
-  engine.parameterChanged(18, 0.5);
+  engine.parameterChanged(kHighPassSource, 1);  // "HPF Src" "On"
+  engine.parameterChanged(kHighPassDepth, 0.5);
   engine.controlTick();
   EXPECT_EQ(engine.state().highPassModulation, 0.5);
   const HighPass& hp = engine.globalHighPass();
@@ -198,7 +198,7 @@ TEST(EngineModulation, HighPassModulationSetsTheGlobalCutoff) {
   EXPECT_EQ(hp.upper, Engine::kHighPassUpper);
   EXPECT_EQ(hp.cutoff, Engine::kHighPassLower + (Engine::kHighPassUpper - Engine::kHighPassLower) * 0.25);
 
-  engine.parameterChanged(17, 0);
+  engine.parameterChanged(kHighPassSource, 0);
   engine.controlTick();
   EXPECT_EQ(engine.globalHighPass().cutoff, Engine::kHighPassLower);
 }
@@ -232,29 +232,29 @@ TEST(EngineModulation, SmoothedNoiseFollowsTheNoiseGenerator) {
 TEST(EngineModulation, JoystickCarriesPitchBendVibratoAndNoise) {
   Engine engine;
   RecordingHost host;
-  engine.parameterChanged(23, 1);  // "Joy Syn."
-  engine.parameterChanged(31, 896);
-  engine.parameterChanged(11, 0);  // vibrato source "Off"
-  engine.parameterChanged(13, 0);
+  engine.parameterChanged(kJoystickSynthe, 1);
+  engine.parameterChanged(kJoystickSyntheRange, 896);
+  engine.parameterChanged(kVibratoSource, 0);  // vibrato source "Off"
+  engine.parameterChanged(kNoiseSource, 0);
   engine.handleEvent(0xE0, 0, 96, host);  // (96 x 128 - 8192) / 8192 = 0.5
   engine.controlTick();
   EXPECT_EQ(engine.state().synthePitchModulation, 448.0);
   EXPECT_EQ(engine.state().instrumentPitchModulation, 0.0);
 
   // Vibrato by the "On" source at depth 0.5 adds half the LFO value.
-  engine.parameterChanged(11, 1);
-  engine.parameterChanged(12, 0.5);
-  engine.parameterChanged(24, 1);
-  engine.parameterChanged(32, 100);
+  engine.parameterChanged(kVibratoSource, 1);
+  engine.parameterChanged(kVibratoDepth, 0.5);
+  engine.parameterChanged(kJoystickInstrument, 1);
+  engine.parameterChanged(kJoystickInstrumentRange, 100);
   engine.controlTick();
   const double lfo = engine.state().vibratoLfo.value;
   EXPECT_EQ(engine.state().synthePitchModulation, (0.5 * lfo + 0.5) * 896);
   EXPECT_EQ(engine.state().instrumentPitchModulation, (0.5 * lfo + 0.5) * 100);
 
   // Noise by the "On" source scales the smoothed noise.
-  engine.parameterChanged(11, 0);
-  engine.parameterChanged(13, 1);
-  engine.parameterChanged(14, 16);
+  engine.parameterChanged(kVibratoSource, 0);
+  engine.parameterChanged(kNoiseSource, 1);
+  engine.parameterChanged(kNoiseDepth, 16);
   engine.controlTick();
   EXPECT_EQ(engine.state().synthePitchModulation, (16 * engine.state().noiseValue + 0.5) * 896);
 }
@@ -263,25 +263,25 @@ TEST(EngineModulation, KeyboardSensorModesAndDestinations) {
   Engine engine;
   RecordingHost host;
   engine.handleEvent(0xD0, 127, 0, host);
-  engine.parameterChanged(30, 0.5);
-  engine.parameterChanged(5, 0);  // "Pitch Up"
-  engine.parameterChanged(6, 1);  // "S + I"
+  engine.parameterChanged(kSensorIntensity, 0.5);
+  engine.parameterChanged(kSensorMode, 0);
+  engine.parameterChanged(kSensorDestination, 1);
   engine.controlTick();
   EXPECT_EQ(engine.state().synthePitchModulation, 0.0);  // sensor off
 
-  engine.parameterChanged(22, 1);
+  engine.parameterChanged(kKeyboardSensor, 1);
   engine.controlTick();
   EXPECT_EQ(engine.state().synthePitchModulation, 768.0);
   EXPECT_EQ(engine.state().instrumentPitchModulation, 768.0);
 
-  engine.parameterChanged(5, 2);  // "Pitch Dn"
-  engine.parameterChanged(6, 2);  // "Synthe"
+  engine.parameterChanged(kSensorMode, 2);
+  engine.parameterChanged(kSensorDestination, 2);
   engine.controlTick();
   EXPECT_EQ(engine.state().synthePitchModulation, -768.0);
   EXPECT_EQ(engine.state().instrumentPitchModulation, 0.0);
 
-  engine.parameterChanged(5, 1);  // "Vibrato"
-  engine.parameterChanged(6, 0);  // "Instr."
+  engine.parameterChanged(kSensorMode, 1);
+  engine.parameterChanged(kSensorDestination, 0);
   engine.controlTick();
   EXPECT_EQ(engine.state().synthePitchModulation, 0.0);
   EXPECT_EQ(engine.state().instrumentPitchModulation, 768.0 * engine.state().vibratoLfo.value);
@@ -302,7 +302,7 @@ TEST(EngineModulation, OctaveFlagsInEveryOrder) {
   };
   for (const auto& sequence : sequences) {
     Engine engine;
-    engine.parameterChanged(7, 10);  // master tune joins the base
+    engine.parameterChanged(kMasterTune, 10);  // master tune joins the base
     for (const Step& step : sequence) {
       engine.parameterChanged(step.index, step.value);
       EXPECT_EQ(engine.settings().octaveShift, step.shift);

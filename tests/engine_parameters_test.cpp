@@ -32,23 +32,23 @@ TEST(EngineParameters, TimeAndWidthLaws) {
 
 TEST(EngineParameters, EngineCopiesFollowTheirParameters) {
   Engine engine;
-  engine.parameterChanged(7, -100);
-  engine.parameterChanged(5, 2);
-  engine.parameterChanged(6, 0);
-  engine.parameterChanged(11, 126);
-  engine.parameterChanged(12, 0.7);
-  engine.parameterChanged(13, 3);
-  engine.parameterChanged(14, 12.5);
-  engine.parameterChanged(15, 127);
-  engine.parameterChanged(16, 0.4);
-  engine.parameterChanged(17, 6);
-  engine.parameterChanged(18, 0.9);
-  engine.parameterChanged(22, 1);
-  engine.parameterChanged(23, 0.49);  // switches are on from 0.5
-  engine.parameterChanged(24, 0.5);
-  engine.parameterChanged(30, 0.2);
-  engine.parameterChanged(31, 1536);
-  engine.parameterChanged(32, 12);
+  engine.parameterChanged(kMasterTune, -100);
+  engine.parameterChanged(kSensorMode, 2);
+  engine.parameterChanged(kSensorDestination, 0);
+  engine.parameterChanged(kVibratoSource, 126);
+  engine.parameterChanged(kVibratoDepth, 0.7);
+  engine.parameterChanged(kNoiseSource, 3);
+  engine.parameterChanged(kNoiseDepth, 12.5);
+  engine.parameterChanged(kLowPassSource, 127);
+  engine.parameterChanged(kLowPassDepth, 0.4);
+  engine.parameterChanged(kHighPassSource, 6);
+  engine.parameterChanged(kHighPassDepth, 0.9);
+  engine.parameterChanged(kKeyboardSensor, 1);
+  engine.parameterChanged(kJoystickSynthe, 0.49);  // switches are on from 0.5
+  engine.parameterChanged(kJoystickInstrument, 0.5);
+  engine.parameterChanged(kSensorIntensity, 0.2);
+  engine.parameterChanged(kJoystickSyntheRange, 1536);
+  engine.parameterChanged(kJoystickInstrumentRange, 12);
   const ModulationSettings& s = engine.settings();
   EXPECT_EQ(s.masterTune, -100);
   EXPECT_EQ(s.keyboardSensorMode, 2);
@@ -85,32 +85,32 @@ TEST(EngineParameters, ConstructionAppliesTheDefaults) {
 
 TEST(EngineParameters, ValuesOutsideTheRangeOrNotANumberAreHeldToIt) {
   Engine engine;
-  engine.parameterChanged(34, std::nan(""));
+  engine.parameterChanged(kLfoSpeed, std::nan(""));
   EXPECT_DOUBLE_EQ(engine.state().vibratoLfo.rate, 0.0016666666666666668);
-  engine.parameterChanged(34, 1e300);
+  engine.parameterChanged(kLfoSpeed, 1e300);
   EXPECT_DOUBLE_EQ(engine.state().vibratoLfo.rate, 1.0);
-  engine.parameterChanged(5, 1e12);
+  engine.parameterChanged(kSensorMode, 1e12);
   EXPECT_EQ(engine.settings().keyboardSensorMode, 2);
-  engine.parameterChanged(15, -HUGE_VAL);
+  engine.parameterChanged(kLowPassSource, -HUGE_VAL);
   EXPECT_EQ(engine.settings().lowPassSource, 0);
-  engine.parameterChanged(2, std::nan(""));
+  engine.parameterChanged(kVolume, std::nan(""));
   EXPECT_EQ(engine.output().volumeFactor, 0.0);
   // Indices outside the table are ignored.
   engine.parameterChanged(-1, 1);
-  engine.parameterChanged(235, 1);
+  engine.parameterChanged(kParameterCount, 1);
   engine.parameterChanged(1 << 30, 1);
 }
 
 TEST(EngineParameters, OutputParametersReachTheStage) {
   Engine engine;
-  engine.parameterChanged(2, 0.5);
-  engine.parameterChanged(4, 0.25);
-  engine.parameterChanged(9, 0.1);
-  engine.parameterChanged(10, 0.9);
-  engine.parameterChanged(77, 0.3);
-  engine.parameterChanged(78, 0.7);
-  engine.parameterChanged(76, 1);
-  engine.parameterChanged(81, 1);
+  engine.parameterChanged(kVolume, 0.5);
+  engine.parameterChanged(kBalance, 0.25);
+  engine.parameterChanged(kPanSynthe, 0.1);
+  engine.parameterChanged(kPanInstrument, 0.9);
+  engine.parameterChanged(kChorusSyntheMix, 0.3);
+  engine.parameterChanged(kChorusInstrumentMix, 0.7);
+  engine.parameterChanged(kChorus, 1);
+  engine.parameterChanged(kChorusDepth, 1);
   const OutputStage& out = engine.output();
   EXPECT_EQ(out.volumeFactor, 0.25);
   EXPECT_EQ(out.balance, 0.25);
@@ -126,8 +126,8 @@ TEST(EngineParameters, OutputParametersReachTheStage) {
 
 TEST(EngineParameters, ChorusRatesSetTheIncrementsPerTick) {
   Engine engine;
-  engine.parameterChanged(79, 0.5);
-  engine.parameterChanged(80, 0.0081);
+  engine.parameterChanged(kChorusLfo1, 0.5);
+  engine.parameterChanged(kChorusLfo2, 0.0081);
   EXPECT_DOUBLE_EQ(engine.output().chorusLfo1.increment, (2 * 0.5 * 30 + 0.05) / 1000);
   EXPECT_DOUBLE_EQ(engine.output().chorusLfo2.increment, (2 * 0.0081 * 30 + 0.05) / 1000);
   // One triangle cycle is a phase travel of 2: at 1000 ticks per second the rate is 30 x value + 0.025 Hz.

@@ -30,18 +30,18 @@ void render(Engine& engine, EngineHost& host, int frames) {
 // envelopes once less per render call, so only a constant envelope makes the output independent
 // of where the host cuts a tick's samples.
 void playMovingSound(Engine& engine, EngineHost& host) {
-  for (int preset : {5, 14, 17}) engine.parameterChanged(83 + 8 * (preset - 1) + 4, 0.0);  // "EnvA"
-  engine.parameterChanged(1, 3);     // 8 voices
-  engine.parameterChanged(41, 1);    // 8' Saw
-  engine.parameterChanged(50, 1);    // 8'Trump
-  engine.parameterChanged(53, 1);    // 8'String
-  engine.parameterChanged(23, 1);    // joystick on both sections
-  engine.parameterChanged(24, 1);
-  engine.parameterChanged(11, 1);    // vibrato by the "On" source
-  engine.parameterChanged(12, 1.0);
-  engine.parameterChanged(34, 1.0);  // fastest LFO
-  engine.parameterChanged(76, 1);    // chorus
-  engine.parameterChanged(81, 1.0);
+  for (int preset : {kSaw8, kTrumpet8, kString8}) engine.parameterChanged(presetParameter(preset, kPresetAttack), 0.0);
+  engine.parameterChanged(kVoices, 3);  // 8 voices
+  engine.parameterChanged(presetSwitch(kSaw8), 1);
+  engine.parameterChanged(presetSwitch(kTrumpet8), 1);
+  engine.parameterChanged(presetSwitch(kString8), 1);
+  engine.parameterChanged(kJoystickSynthe, 1);  // joystick on both sections
+  engine.parameterChanged(kJoystickInstrument, 1);
+  engine.parameterChanged(kVibratoSource, 1);  // vibrato by the "On" source
+  engine.parameterChanged(kVibratoDepth, 1.0);
+  engine.parameterChanged(kLfoSpeed, 1.0);  // fastest LFO
+  engine.parameterChanged(kChorus, 1);  // chorus
+  engine.parameterChanged(kChorusDepth, 1.0);
   noteOn(engine, host, 60);
   noteOn(engine, host, 67);
 }
@@ -159,8 +159,8 @@ TEST(EngineRender, ControlPeriodFollowsTheRateAndNeverReachesZero) {
     EXPECT_EQ(engine.controlPeriod(), period) << rate;
   }
   engine.reset(500);
-  engine.parameterChanged(41, 1);
-  engine.parameterChanged(53, 1);
+  engine.parameterChanged(presetSwitch(kSaw8), 1);
+  engine.parameterChanged(presetSwitch(kString8), 1);
   noteOn(engine, host, 60);
   render(engine, host, 64);  // would never advance with a period of 0
   host.drains = 0;
@@ -211,9 +211,9 @@ TEST(EngineRender, RenderAndTicksAllocateNothing) {
   Engine engine;
   NoteHost host(engine);
   engine.reset(44100);
-  engine.parameterChanged(1, 6);  // 64 voices
-  for (int index = 37; index <= 55; ++index) engine.parameterChanged(index, 1);
-  engine.parameterChanged(76, 1);
+  engine.parameterChanged(kVoices, 6);  // 64 voices
+  for (int preset = 0; preset < kPresetCount; ++preset) engine.parameterChanged(presetSwitch(preset), 1);
+  engine.parameterChanged(kChorus, 1);
   std::vector<double> left(4096), right(4096);
   std::mt19937 random(3);
   std::vector<int> blocks;
@@ -230,17 +230,16 @@ TEST(EngineRender, RenderAndTicksAllocateNothing) {
 // still stay finite and bounded with its filter opened and swept by its envelope.
 TEST(EngineRender, EveryToneStaysFiniteAtLowSampleRates) {
   for (double rate : {8000.0, 11025.0, 22050.0, 32000.0, 38000.0}) {
-    for (int preset = 1; preset <= 19; ++preset) {
+    for (int preset = 0; preset < kPresetCount; ++preset) {
       restartGenerators();
       Engine engine;
       RecordingHost host;
       engine.reset(rate);
-      engine.parameterChanged(38, 0);  // the default 32' Saw off: the tone plays alone
-      engine.parameterChanged(36 + preset, 1);
-      const int block = 83 + 8 * (preset - 1);
-      engine.parameterChanged(block + 1, 1.0);  // filter settings fully open
-      engine.parameterChanged(block + 2, 1.0);
-      engine.parameterChanged(block + 3, 1.0);  // envelope to filter at most
+      engine.parameterChanged(presetSwitch(kSaw32), 0);  // the default 32' Saw off: the tone plays alone
+      engine.parameterChanged(presetSwitch(preset), 1);
+      engine.parameterChanged(presetParameter(preset, kPresetCutoff), 1.0);  // filter settings fully open
+      engine.parameterChanged(presetParameter(preset, kPresetFilter2), 1.0);
+      engine.parameterChanged(presetParameter(preset, kPresetEnvToFilter), 1.0);  // envelope to filter at most
       noteOn(engine, host, 60, 127);
       noteOn(engine, host, 96, 127);
       const int frames = static_cast<int>(rate);

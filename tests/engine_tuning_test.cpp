@@ -14,9 +14,9 @@ namespace {
 
 // 8' SAW, sounding an octave above the key: note 57 plays 440 Hz.
 void playA440(Engine& engine, EngineHost& host) {
-  engine.parameterChanged(41, 1);
-  engine.parameterChanged(83 + 8 * 4 + 1, 0.55);  // P5 "Flt1": a little above the fundamental
-  engine.parameterChanged(83 + 8 * 4 + 2, 0.0);   // P5 "Flt2": no resonance peak
+  engine.parameterChanged(presetSwitch(kSaw8), 1);
+  engine.parameterChanged(presetParameter(kSaw8, kPresetCutoff), 0.55);  // a little above the fundamental
+  engine.parameterChanged(presetParameter(kSaw8, kPresetFilter2), 0.0);  // no resonance peak
   noteOn(engine, host, 57);
 }
 

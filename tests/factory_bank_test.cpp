@@ -40,7 +40,6 @@ const double kPresetDefaults[19][8] = {
     {0.560, 0.480, 0.835, 0.505, 0.100, 0.000, 1.000, 0.010}, {0.750, 0.385, 0.840, 0.060, 0.020, 0.000, 1.000, 0.010},
     {0.720, 0.350, 0.830, 0.000, 0.000, 0.285, 0.000, 0.245}};
 
-constexpr int kVoices = 1, kVolume = 2, kChorus = 76, kFirstSwitch = 37;
 
 struct FactoryProgram {
   std::string name;
@@ -75,7 +74,7 @@ std::vector<FactoryProgram> programsOf(const Bytes& image, std::size_t& end) {
 
 int switchedOn(const FactoryProgram& program) {
   int count = 0;
-  for (int i = kFirstSwitch; i < kFirstSwitch + 19; ++i) count += program.values[static_cast<std::size_t>(i)] >= 0.5;
+  for (int n = 0; n < kPresetCount; ++n) count += program.values[static_cast<std::size_t>(presetSwitch(n))] >= 0.5;
   return count;
 }
 
@@ -144,12 +143,12 @@ TEST(FactoryBank, PresetProgramsEachPlayTheirOnePreset) {
     const FactoryProgram& program = programs[static_cast<std::size_t>(3 + n)];
     SCOPED_TRACE(program.name);
     EXPECT_EQ(switchedOn(program), 1);
-    EXPECT_EQ(program.values[static_cast<std::size_t>(kFirstSwitch + n - 1)], 1.0);
+    EXPECT_EQ(program.values[static_cast<std::size_t>(presetSwitch(n - 1))], 1.0);
     EXPECT_EQ(program.values[kVoices], 0.0);  // "1"
     EXPECT_EQ(program.values[kVolume], 0.9);
     EXPECT_EQ(program.values[kChorus], 0.0);
-    for (int slot = 0; slot < 8; ++slot) {
-      const std::size_t index = static_cast<std::size_t>(83 + 8 * (n - 1) + slot);
+    for (int slot = 0; slot < kPresetSlotCount; ++slot) {
+      const std::size_t index = static_cast<std::size_t>(presetParameter(n - 1, static_cast<PresetSlot>(slot)));
       EXPECT_NEAR(program.values[index], kPresetDefaults[n - 1][slot] * table[index].maximum, 1e-9) << table[index].name;
     }
   }
@@ -179,7 +178,7 @@ TEST(FactoryBank, AFreshInstanceStartsWithIt) {
   std::size_t end = 0;
   const auto programs = programsOf(factoryImage(), end);
   ASSERT_EQ(programs.size(), 64u);
-  EXPECT_EQ(plug.parameter(0)->value(), 1302.0);
+  EXPECT_EQ(plug.parameter(kVersion)->value(), 1302.0);
   for (int i = 1; i < 235; ++i) EXPECT_EQ(plug.parameter(i)->value(), programs[0].values[static_cast<std::size_t>(i)]) << i;
 }
 

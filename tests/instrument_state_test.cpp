@@ -36,8 +36,8 @@ TEST(StateChunk, UntaggedLayoutIsTheValuesAlone) {
   Sorvel plug(nullptr);
   ByteChunk chunk;
   for (int i = 0; i < 235; ++i) chunk.put(i == 2 ? 0.75 : plug.parameter(i)->value());
-  EXPECT_EQ(plug.unserializeState(chunk, 0), 235 * 8);
-  EXPECT_EQ(plug.parameter(2)->value(), 0.75);
+  EXPECT_EQ(plug.unserializeState(chunk, 0), kParameterCount * 8);
+  EXPECT_EQ(plug.parameter(kVolume)->value(), 0.75);
 }
 
 TEST(StateChunk, VersionAlwaysReadsBackAs1302) {
@@ -46,28 +46,28 @@ TEST(StateChunk, VersionAlwaysReadsBackAs1302) {
   chunk.put(1300.0);
   for (int i = 1; i < 235; ++i) chunk.put(plug.parameter(i)->value());
   plug.unserializeState(chunk, 0);
-  EXPECT_EQ(plug.parameter(0)->value(), 1302.0);
+  EXPECT_EQ(plug.parameter(kVersion)->value(), 1302.0);
 }
 
 TEST(StateChunk, NameLengthBeyondTheEndSetsNothing) {
   Sorvel plug(nullptr);
-  plug.parameter(2)->setClamped(0.9);
+  plug.parameter(kVolume)->setClamped(0.9);
   ByteChunk chunk = taggedHeader(100000, "abc");
   for (int i = 0; i < 235; ++i) chunk.put(0.1);
   EXPECT_EQ(plug.unserializeState(chunk, 0), -1);
-  EXPECT_EQ(plug.parameter(2)->value(), 0.9);
+  EXPECT_EQ(plug.parameter(kVolume)->value(), 0.9);
 }
 
 TEST(StateChunk, TruncatedValuesSetWhatIsThere) {
   Sorvel plug(nullptr);
-  plug.parameter(150)->setClamped(0.7);
-  plug.parameter(100)->setClamped(0.7);
+  plug.parameter(presetParameter(kElectricBass32, kPresetEnvToFilter))->setClamped(0.7);
+  plug.parameter(presetParameter(kSampleHold16, kPresetCutoff))->setClamped(0.7);
   ByteChunk chunk = taggedHeader(2, "ab");
   for (int i = 0; i < 100; ++i) chunk.put(i == 2 ? 0.2 : plug.parameter(i)->value());
   EXPECT_EQ(plug.unserializeState(chunk, 0), -1);
-  EXPECT_EQ(plug.parameter(2)->value(), 0.2);
-  EXPECT_EQ(plug.parameter(100)->value(), 0.0);  // the one where the data ended: clamped zero
-  EXPECT_EQ(plug.parameter(150)->value(), 0.7);  // later ones keep their values
+  EXPECT_EQ(plug.parameter(kVolume)->value(), 0.2);
+  EXPECT_EQ(plug.parameter(presetParameter(kSampleHold16, kPresetCutoff))->value(), 0.0);  // the one where the data ended: clamped zero
+  EXPECT_EQ(plug.parameter(presetParameter(kElectricBass32, kPresetEnvToFilter))->value(), 0.7);  // later ones keep their values
 }
 
 TEST(StateChunk, StoredNotANumberBecomesTheMinimum) {
@@ -75,7 +75,7 @@ TEST(StateChunk, StoredNotANumberBecomesTheMinimum) {
   ByteChunk chunk;
   for (int i = 0; i < 235; ++i) chunk.put(i == 7 ? std::nan("") : plug.parameter(i)->value());
   plug.unserializeState(chunk, 0);
-  EXPECT_EQ(plug.parameter(7)->value(), -256.0);
+  EXPECT_EQ(plug.parameter(kMasterTune)->value(), -256.0);
 }
 
 TEST(Programs, RecallOfAnUninitialisedProgramNamesItAfterTheUserPresets) {
@@ -94,7 +94,7 @@ TEST(Programs, RecallOfAnUninitialisedProgramNamesItAfterTheUserPresets) {
 TEST(Programs, PresetsSerializeAndUnserializeThemselves) {
   Sorvel a(nullptr);
   a.fillEmptyPrograms(64);
-  a.parameter(2)->setClamped(0.33);
+  a.parameter(kVolume)->setClamped(0.33);
   a.ModifyCurrentPreset("First");
   ByteChunk bank;
   ASSERT_TRUE(a.SerializePresets(bank));
@@ -102,5 +102,5 @@ TEST(Programs, PresetsSerializeAndUnserializeThemselves) {
   EXPECT_EQ(b.UnserializePresets(bank, 0), bank.size());
   EXPECT_EQ(b.programName(0), "First");
   EXPECT_EQ(b.programName(1), a.programName(1));
-  EXPECT_EQ(b.parameter(2)->value(), 0.33);
+  EXPECT_EQ(b.parameter(kVolume)->value(), 0.33);
 }

@@ -107,41 +107,41 @@ TEST(MidiLearn, ControllerThenParameterPairsThem) {
   plug.processMidiMessage(controller(7, 64));
   EXPECT_TRUE(plug.learning());
   EXPECT_TRUE(plug.midiQueue().empty());  // captured, not queued
-  plug.parameterChanged(2);
+  plug.parameterChanged(kVolume);
   EXPECT_FALSE(plug.learning());
-  EXPECT_EQ(plug.mappedParameter(7), 2);
+  EXPECT_EQ(plug.mappedParameter(7), kVolume);
   plug.processMidiMessage(controller(7, 64));
   EXPECT_EQ(plug.midiQueue().pending(), 1);  // not learning: queued
 }
 
 TEST(MidiLearn, ReplacesAnEarlierMappingOfTheParameter) {
   Sorvel plug(nullptr);
-  plug.controllerMap()[21] = 30;
+  plug.controllerMap()[21] = kSensorIntensity;
   plug.armLearn(true, false);
-  plug.parameterChanged(30);
+  plug.parameterChanged(kSensorIntensity);
   plug.processMidiMessage(controller(20, 1));
-  EXPECT_EQ(plug.mappedParameter(20), 30);
+  EXPECT_EQ(plug.mappedParameter(20), kSensorIntensity);
   EXPECT_EQ(plug.mappedParameter(21), -1);
 }
 
 TEST(MidiLearn, UnlearnClearsByControllerOrByParameter) {
   Sorvel plug(nullptr);
-  plug.controllerMap()[20] = 5;
-  plug.controllerMap()[40] = 9;
+  plug.controllerMap()[20] = kSensorMode;
+  plug.controllerMap()[40] = kPanSynthe;
   plug.armLearn(true, true);
   plug.processMidiMessage(controller(20, 0));
   EXPECT_EQ(plug.mappedParameter(20), -1);
   EXPECT_FALSE(plug.learning());
   EXPECT_FALSE(plug.unlearnMode());
   plug.armLearn(true, true);
-  plug.parameterChanged(9);
+  plug.parameterChanged(kPanSynthe);
   EXPECT_EQ(plug.mappedParameter(40), -1);
 }
 
 TEST(MidiLearn, ParameterIndexBeyondTheTableNeverArmsAPairing) {
   Sorvel plug(nullptr);
   plug.armLearn(true, false);
-  plug.parameterChanged(235);
+  plug.parameterChanged(kParameterCount);
   EXPECT_EQ(plug.capturedParameter(), -1);
   plug.reset();
   EXPECT_FALSE(plug.learning());

@@ -24,8 +24,8 @@ MidiMessage message(int offset, int status, int data1, int data2) {
 struct QueueFixture : ::testing::Test {
   QueueFixture() {
     plug.reset();
-    plug.parameter(1)->setClamped(6);  // 64 voices
-    plug.parameterChanged(1);
+    plug.parameter(kVoices)->setClamped(6);  // 64 voices
+    plug.parameterChanged(kVoices);
   }
   void render(int frames) {
     std::vector<double> left(static_cast<std::size_t>(frames)), right(static_cast<std::size_t>(frames));
@@ -91,10 +91,10 @@ TEST_F(NotesQueue, ALongBlockHandlesEachEventAtItsOwnTick) {
 }
 
 TEST_F(NotesQueue, MappedControllerSetsItsParameterOnlyWhenTheValueDiffers) {
-  plug.controllerMap()[7] = 2;  // "Volume"
+  plug.controllerMap()[7] = kVolume;
   const double volumeFactor = plug.engine().output().volumeFactor;
   // The stored value already equals 127/127: the change handler must not run again.
-  plug.parameter(2)->setClamped(1.0);
+  plug.parameter(kVolume)->setClamped(1.0);
   plug.processMidiMessage(message(0, 0xB0, 7, 127));
   render(44);
   EXPECT_EQ(plug.engine().output().volumeFactor, volumeFactor);  // unchanged
@@ -102,16 +102,16 @@ TEST_F(NotesQueue, MappedControllerSetsItsParameterOnlyWhenTheValueDiffers) {
 
   plug.processMidiMessage(message(0, 0xB0, 7, 0));
   render(44);
-  EXPECT_EQ(plug.parameter(2)->value(), 0.0);
+  EXPECT_EQ(plug.parameter(kVolume)->value(), 0.0);
   EXPECT_EQ(plug.engine().output().volumeFactor, 0.0);
 }
 
 TEST_F(NotesQueue, ParameterChangesReachTheEngine) {
-  plug.parameter(20)->setClamped(1);  // "Oct Up"
-  plug.parameterChanged(20);
+  plug.parameter(kOctaveUp)->setClamped(1);
+  plug.parameterChanged(kOctaveUp);
   EXPECT_EQ(plug.engine().settings().octaveShift, 1536.0);
-  plug.parameter(34)->setClamped(0.5);
-  plug.parameterChanged(34);
+  plug.parameter(kLfoSpeed)->setClamped(0.5);
+  plug.parameterChanged(kLfoSpeed);
   EXPECT_DOUBLE_EQ(plug.engine().state().vibratoLfo.increment, 30.8736);
 }
 

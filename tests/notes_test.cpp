@@ -15,7 +15,7 @@ namespace {
 
 // An engine at 44.1 kHz with the given "Voices" value (0 = 1 voice ... 6 = 64).
 struct NoteFixture : ::testing::Test {
-  void useVoices(double value) { engine.parameterChanged(1, value); }
+  void useVoices(double value) { engine.parameterChanged(kVoices, value); }
   void tick(int count = 1) {
     std::vector<double> left(44), right(44);
     for (int i = 0; i < count; ++i) engine.render(left.data(), right.data(), 44, host);
@@ -210,7 +210,7 @@ TEST_F(Notes, FilteredNotesAreDroppedOnlyWhileATuningIsConnected) {
 
 TEST_F(MonoNotes, ReleasingTheTopKeyReturnsToTheHighestHeldWithoutANewAttack) {
   useVoices(0);
-  for (int preset = 0; preset < 19; ++preset) engine.parameterChanged(83 + 8 * preset + 4, 0.0);  // "EnvA" 0
+  for (int preset = 0; preset < kPresetCount; ++preset) engine.parameterChanged(presetParameter(preset, kPresetAttack), 0.0);
   noteOn(engine, host, 60, 90);
   tick(5);
   noteOn(engine, host, 64, 70);
@@ -291,20 +291,20 @@ TEST_F(Controllers, PitchBendAndChannelPressure) {
 
 TEST_F(Notes, KeyHoldKeepsReleasedKeysSoundingUntilSwitchedOff) {
   useVoices(2);
-  engine.parameterChanged(28, 1);  // "Key Hold"
+  engine.parameterChanged(kKeyHold, 1);
   for (int i = 0; i < Engine::kVoiceCount; ++i) EXPECT_TRUE(engine.voice(i).keyHold) << i;
   noteOn(engine, host, 60);
   noteOn(engine, host, 64);
   noteOff(engine, host, 60);
   EXPECT_FALSE(releasing(engine.voice(0)));
-  engine.parameterChanged(28, 0);
+  engine.parameterChanged(kKeyHold, 0);
   EXPECT_TRUE(releasing(engine.voice(0)));
   EXPECT_FALSE(releasing(engine.voice(1)));  // still held down
 }
 
 TEST_F(Notes, LiftingThePedalAlsoEndsKeyHold) {
   useVoices(2);
-  engine.parameterChanged(28, 1);
+  engine.parameterChanged(kKeyHold, 1);
   noteOn(engine, host, 60);
   noteOff(engine, host, 60);
   controller(engine, host, 64, 0);
@@ -314,7 +314,7 @@ TEST_F(Notes, LiftingThePedalAlsoEndsKeyHold) {
 
 TEST_F(Notes, ReleasedVoicesFallSilentAndBecomeFree) {
   useVoices(1);  // 2 voices
-  engine.parameterChanged(41, 1);
+  engine.parameterChanged(presetSwitch(kSaw8), 1);
   noteOn(engine, host, 60);
   tick(3);
   noteOff(engine, host, 60);
@@ -328,7 +328,7 @@ TEST_F(Notes, ReleasedVoicesFallSilentAndBecomeFree) {
 
 TEST_F(Notes, ATuningFrequencyThatIsNotANumberStillGivesAPitchInRange) {
   useVoices(2);
-  engine.parameterChanged(41, 1);
+  engine.parameterChanged(presetSwitch(kSaw8), 1);
   host.tuning = true;
   host.frequencyOfNote = std::nan("");
   noteOn(engine, host, 60);

@@ -57,7 +57,10 @@ std::vector<double> valuesOf(Synth& plug) {
   return values;
 }
 
-constexpr int kP1Gain = 83, kP1EnvS = 89, kP5Gain = 115, kP19EnvR = 234;
+constexpr int kP1Gain = presetParameter(kNoise, kPresetGain);
+constexpr int kP1EnvS = presetParameter(kNoise, kPresetSustain);
+constexpr int kP5Gain = presetParameter(kSaw8, kPresetGain);
+constexpr int kP19EnvR = presetParameter(kHammeredPerc4, kPresetRelease);
 
 class PresetDefaultsTest : public UserFoldersTest {
  protected:
@@ -70,11 +73,11 @@ TEST_F(PresetDefaultsTest, AFreshFileGetsTheBuiltInSectionInTableOrder) {
   auto plug = makeSorvel();
   EXPECT_EQ(section(), expectedSection());
   for (int i = kFirstPresetParameter; i <= kP19EnvR; ++i) {
-    const int preset = (i - kFirstPresetParameter) / 8;
+    const int preset = (i - kFirstPresetParameter) / kPresetSlotCount;
     EXPECT_EQ(presetDefaultKey(i), std::string(kRows[preset].word) + " " + plug->parameter(i)->name());
   }
-  EXPECT_EQ(presetDefaultKey(82), "");
-  EXPECT_EQ(presetDefaultKey(235), "");
+  EXPECT_EQ(presetDefaultKey(kFirstPresetParameter - 1), "");
+  EXPECT_EQ(presetDefaultKey(kParameterCount), "");
 }
 
 TEST_F(PresetDefaultsTest, InitProgramAppliesThemOverTheParameterDefaults) {
@@ -93,7 +96,7 @@ TEST_F(PresetDefaultsTest, InitProgramAppliesThemOverTheParameterDefaults) {
   }
   for (int i = kFirstPresetParameter; i <= kP19EnvR; ++i) {
     const int offset = i - kFirstPresetParameter;
-    const double stored = std::stod(kRows[offset / 8].texts[static_cast<std::size_t>(offset % 8)]);
+    const double stored = std::stod(kRows[offset / kPresetSlotCount].texts[static_cast<std::size_t>(offset % kPresetSlotCount)]);
     EXPECT_NEAR(plug->parameter(i)->normalised(), stored, 1e-6) << plug->parameter(i)->name();
   }
   EXPECT_EQ(plug->programName(plug->currentProgram()), "Init");
@@ -125,19 +128,19 @@ TEST_F(PresetDefaultsTest, StoredTextsAsTheyAreRead) {
   auto plug = makeSorvel();
   writeIni("[Preset Defaults]\nNOISE P1 Gain=-1\nNOISE P1 Flt1=abc\nNOISE P1 Flt2=2.5\nNOISE P1 E>F=-0.95\n"
            "NOISE P1 EnvA=0.5junk\nNOISE P1 EnvS=1.000\n4' HAMMERED PERC P19 EnvR=0.245\nNOISE P1 EnvD=nan\n");
-  plug->parameter(83)->setClamped(1.5);
-  plug->parameter(84)->setClamped(0.7);
-  plug->parameter(85)->setClamped(0.7);
-  plug->parameter(86)->setClamped(0.3);
-  plug->parameter(88)->setClamped(1.0);
+  plug->parameter(presetParameter(kNoise, kPresetGain))->setClamped(1.5);
+  plug->parameter(presetParameter(kNoise, kPresetCutoff))->setClamped(0.7);
+  plug->parameter(presetParameter(kNoise, kPresetFilter2))->setClamped(0.7);
+  plug->parameter(presetParameter(kNoise, kPresetEnvToFilter))->setClamped(0.3);
+  plug->parameter(presetParameter(kNoise, kPresetDecay))->setClamped(1.0);
   plug->loadPresetDefaults();
-  EXPECT_EQ(plug->parameter(83)->value(), 1.5);  // "-1": unchanged
-  EXPECT_EQ(plug->parameter(84)->value(), plug->parameter(84)->minimum());  // no number: 0
-  EXPECT_EQ(plug->parameter(85)->value(), plug->parameter(85)->maximum());  // held at the maximum
-  EXPECT_EQ(plug->parameter(86)->value(), 0.3);  // below -0.9: unchanged
-  EXPECT_EQ(plug->parameter(87)->value(), plug->parameter(87)->maximum() * 0.5);
+  EXPECT_EQ(plug->parameter(presetParameter(kNoise, kPresetGain))->value(), 1.5);  // "-1": unchanged
+  EXPECT_EQ(plug->parameter(presetParameter(kNoise, kPresetCutoff))->value(), plug->parameter(presetParameter(kNoise, kPresetCutoff))->minimum());  // no number: 0
+  EXPECT_EQ(plug->parameter(presetParameter(kNoise, kPresetFilter2))->value(), plug->parameter(presetParameter(kNoise, kPresetFilter2))->maximum());  // held at the maximum
+  EXPECT_EQ(plug->parameter(presetParameter(kNoise, kPresetEnvToFilter))->value(), 0.3);  // below -0.9: unchanged
+  EXPECT_EQ(plug->parameter(presetParameter(kNoise, kPresetAttack))->value(), plug->parameter(presetParameter(kNoise, kPresetAttack))->maximum() * 0.5);
   EXPECT_EQ(plug->parameter(kP1EnvS)->value(), 1.0);
-  EXPECT_EQ(plug->parameter(88)->value(), 1.0);  // "nan": unchanged
+  EXPECT_EQ(plug->parameter(presetParameter(kNoise, kPresetDecay))->value(), 1.0);  // "nan": unchanged
   EXPECT_NEAR(plug->parameter(kP19EnvR)->value(), 0.98, 1e-6);
   EXPECT_TRUE(script->messages().empty());
 }

@@ -13,7 +13,7 @@ using testdialogs::DialogCall;
 
 namespace {
 
-constexpr int kP5Gain = 115;
+constexpr int kP5Gain = presetParameter(kSaw8, kPresetGain);
 
 struct Snapshot {
   filetest::PlugPicture picture;
@@ -67,7 +67,7 @@ TEST_F(ProgramCommandsTest, EveryConfirmationIsAskedAsWrittenAndNoChangesNothing
   plug->runCommand(command::kCopyProgram);
   plug->selectProgram(5);
   plug->parameter(kP5Gain)->setClamped(1.7);
-  plug->controllerMap()[9] = 30;
+  plug->controllerMap()[9] = kSensorIntensity;
   plug->savePresetDefaults();
   plug->parameter(kP5Gain)->setClamped(0.2);
   script->calls.clear();
@@ -352,7 +352,7 @@ TEST_F(ProgramCommandsTest, ReloadConfiguration) {
 
 TEST_F(ProgramCommandsTest, SaveConfigurationAndPresetDefaults) {
   auto plug = makeSorvel();
-  plug->controllerMap()[20] = 115;
+  plug->controllerMap()[20] = kP5Gain;
   answer(MessageAnswer::Yes);
   plug->runCommand(command::kSaveConfiguration);
   EXPECT_EQ(ProfileDocument::parse(ini()).entries("MIDI Control"), (ProfileEntries{{"CC20", "115"}}));
@@ -369,7 +369,7 @@ TEST_F(ProgramCommandsTest, SaveConfigurationAndPresetDefaults) {
 
 TEST_F(ProgramCommandsTest, MidiOptionsToggleAndWriteOnlyTheirKey) {
   auto plug = makeSorvel();
-  plug->controllerMap()[5] = 6;
+  plug->controllerMap()[5] = kSensorDestination;
   plug->runCommand(command::kMidiThru);
   EXPECT_TRUE(plug->midiThru);
   ProfileDocument d = ProfileDocument::parse(ini());

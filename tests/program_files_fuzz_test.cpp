@@ -76,7 +76,7 @@ Bytes parameterFormBank(int programs) {
   for (int p = 0; p < programs; ++p) {
     std::vector<float> values;
     for (int i = 0; i < 235; ++i) values.push_back(static_cast<float>((i + p) % 10) / 9.0f);
-    const Bytes image = parameterFormProgram("Image " + std::to_string(p), values, 235);
+    const Bytes image = parameterFormProgram("Image " + std::to_string(p), values, kParameterCount);
     file.insert(file.end(), image.begin(), image.end());
   }
   return file;

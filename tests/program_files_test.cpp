@@ -52,7 +52,7 @@ TEST(ProgramFile, WrittenInTheChunkLayoutAndReadBack) {
   EXPECT_EQ(bigEndianAt(file, 12), 1);
   EXPECT_EQ(textAt(file, 16, 4), "qm71");
   EXPECT_EQ(bigEndianAt(file, 20), 10302);
-  EXPECT_EQ(bigEndianAt(file, 24), 235);
+  EXPECT_EQ(bigEndianAt(file, 24), kParameterCount);
   EXPECT_EQ(textAt(file, 28, 28), std::string("Round Trip") + std::string(18, '\0'));
   EXPECT_EQ(bigEndianAt(file, 56), static_cast<std::int32_t>(file.size() - 60));
   EXPECT_EQ(textAt(file, 60, 4), "tffp");
@@ -87,8 +87,8 @@ TEST(ProgramFile, NamesAreBoundedBothWays) {
 
 TEST(ProgramFile, ParameterFormAppliesNormalisedValues) {
   ScratchFolder folder;
-  const auto normalised = normalisedPattern(235, 3);
-  writeBytes(folder.file("params.fxp"), parameterFormProgram("Floats", normalised, 235));
+  const auto normalised = normalisedPattern(kParameterCount, 3);
+  writeBytes(folder.file("params.fxp"), parameterFormProgram("Floats", normalised, kParameterCount));
   Sorvel plug(nullptr);
   ASSERT_TRUE(plug.loadProgramFile(folder.file("params.fxp")));
   for (int i = 0; i < 235; ++i) {

@@ -25,29 +25,31 @@ class VoiceRig {
     state.tables = EngineTables::forRate(rate);
     voice = std::make_unique<Voice>(state);
     voice->setSampleRate(rate);
-    for (int ch = 0; ch < 19; ++ch) {
-      preset(ch, 0, 1.0);   // "Gain"
-      preset(ch, 1, 1.0);   // "Flt1": filter wide open
-      preset(ch, 2, 0.0);   // "Flt2": no resonance
-      preset(ch, 3, 0.0);   // "E>F"
-      preset(ch, 4, 0.0);   // "EnvA": fastest attack
-      preset(ch, 5, 2.0);   // "EnvD"
-      preset(ch, 6, 1.0);   // "EnvS"
-      preset(ch, 7, 0.01);  // "EnvR"
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+      preset(ch, kPresetGain, 1.0);
+      preset(ch, kPresetCutoff, 1.0);  // filter wide open
+      preset(ch, kPresetFilter2, 0.0);  // no resonance
+      preset(ch, kPresetEnvToFilter, 0.0);
+      preset(ch, kPresetAttack, 0.0);  // fastest attack
+      preset(ch, kPresetDecay, 2.0);
+      preset(ch, kPresetSustain, 1.0);
+      preset(ch, kPresetRelease, 0.01);
     }
-    voice->setParameter(33, 128);   // "LFO Dpt"
-    voice->setParameter(35, 1250);  // "LFO Dly" default 0.25 x 5 x 1000
-    voice->setParameter(29, 0.05);  // "Porta T." default
-    voice->setParameter(67, 0.55);  // "16'ClaPW" default
+    voice->setParameter(kLfoDepth, 128);
+    voice->setParameter(kLfoDelay, 1250);  // "LFO Dly" default 0.25 x 5 x 1000
+    voice->setParameter(kPortamentoTime, 0.05);  // "Porta T." default
+    voice->setParameter(kClaviWidth, 0.55);  // "16'ClaPW" default
   }
 
   double rate() const { return rate_; }
   int period() const { return static_cast<int>(rate_) / 1000; }
 
-  void preset(int channel, int kind, double value) { voice->setParameter(83 + 8 * channel + kind, value); }
-  void enable(int channel, bool on = true) { voice->setParameter(37 + channel, on ? 1.0 : 0.0); }
+  void preset(int channel, PresetSlot slot, double value) {
+    voice->setParameter(presetParameter(channel, slot), value);
+  }
+  void enable(int channel, bool on = true) { voice->setParameter(presetSwitch(channel), on ? 1.0 : 0.0); }
   void enableOnly(int channel) {
-    for (int ch = 0; ch < 19; ++ch) enable(ch, ch == channel);
+    for (int ch = 0; ch < kChannelCount; ++ch) enable(ch, ch == channel);
   }
   void play(int note, int velocity = 127) { voice->start(note, velocity, ++serial_, note * 128.0); }
 

@@ -13,14 +13,14 @@ using test::VoiceRig;
 
 TEST(VoiceSafety, VibratoDelayMovedToZeroDuringAFadeStaysFiniteAndInTune) {
   VoiceRig rig;
-  rig.voice->setParameter(25, 1);       // "Del Vib."
-  rig.voice->setParameter(35, 5000.0);  // a five-second fade
+  rig.voice->setParameter(kDelayedVibrato, 1);
+  rig.voice->setParameter(kLfoDelay, 5000.0);  // a five-second fade
   rig.state.vibratoLfo.value = 0.0;     // LFO at its centre: the note's own pitch
-  rig.enableOnly(13);
+  rig.enableOnly(kTrumpet8);
   rig.play(69);
   rig.run(100);
   EXPECT_NEAR(rig.voice->vibratoFade(), 100 / 5000.0, 1e-12);
-  rig.voice->setParameter(35, 0.0);  // "LFO Dly" to 0: the fade step becomes 1/0
+  rig.voice->setParameter(kLfoDelay, 0.0);  // "LFO Dly" to 0: the fade step becomes 1/0
   const Sections out = rig.run(900);
   EXPECT_TRUE(test::allFinite(out.instrument));
   EXPECT_EQ(rig.voice->vibratoFade(), 1.0);
@@ -34,11 +34,11 @@ TEST(VoiceSafety, VibratoDelayMovedToZeroDuringAFadeStaysFiniteAndInTune) {
 
 TEST(VoiceSafety, VibratoDelayShortenedDuringAFadeNeverGoesPastFullDepth) {
   VoiceRig rig;
-  rig.voice->setParameter(25, 1);
-  rig.voice->setParameter(35, 5000.0);
+  rig.voice->setParameter(kDelayedVibrato, 1);
+  rig.voice->setParameter(kLfoDelay, 5000.0);
   rig.play(60);
   rig.run(10);
-  rig.voice->setParameter(35, 20.0);  // a faster step with 4990 ticks still to count down
+  rig.voice->setParameter(kLfoDelay, 20.0);  // a faster step with 4990 ticks still to count down
   for (int i = 0; i < 200; ++i) {
     rig.run(1);
     ASSERT_LE(rig.voice->vibratoFade(), 1.0);
@@ -48,8 +48,8 @@ TEST(VoiceSafety, VibratoDelayShortenedDuringAFadeNeverGoesPastFullDepth) {
 
 TEST(VoiceSafety, NonNumbersInTheEngineStateMapToSafeEntries) {
   VoiceRig rig;
-  for (int ch = 0; ch < 19; ++ch) rig.enable(ch);
-  rig.voice->setParameter(25, 1);
+  for (int ch = 0; ch < kChannelCount; ++ch) rig.enable(ch);
+  rig.voice->setParameter(kDelayedVibrato, 1);
   rig.play(60);
   rig.run(20);
   rig.state.synthePitchModulation = NAN;
@@ -81,29 +81,29 @@ TEST(VoiceSafety, NonNumbersInTheEngineStateMapToSafeEntries) {
 
 TEST(VoiceSafety, NonFiniteParameterValuesAreIgnored) {
   VoiceRig rig;
-  rig.voice->setParameter(29, NAN);
-  rig.voice->setParameter(35, INFINITY);
-  rig.voice->setParameter(8, -INFINITY);
-  rig.voice->setParameter(83, NAN);
-  rig.voice->setParameter(83 + 4, NAN);
-  rig.voice->setChannelParameter(4, 1, NAN);
-  EXPECT_EQ(rig.voice->channel(0).level, 1.0);
-  EXPECT_EQ(rig.voice->channel(4).channelFilter.cutoff, 1.0);
+  rig.voice->setParameter(kPortamentoTime, NAN);
+  rig.voice->setParameter(kLfoDelay, INFINITY);
+  rig.voice->setParameter(kSynthTune, -INFINITY);
+  rig.voice->setParameter(presetParameter(kNoise, kPresetGain), NAN);
+  rig.voice->setParameter(presetParameter(kNoise, kPresetAttack), NAN);
+  rig.voice->setChannelParameter(kSaw8, kPresetCutoff, NAN);
+  EXPECT_EQ(rig.voice->channel(kNoise).level, 1.0);
+  EXPECT_EQ(rig.voice->channel(kSaw8).channelFilter.cutoff, 1.0);
   EXPECT_EQ(rig.voice->syntheOscillator().pitchOffset2, 0);
-  rig.voice->setParameter(21, 1);
-  rig.voice->setParameter(25, 1);
-  rig.enableOnly(4);
+  rig.voice->setParameter(kPortamento, 1);
+  rig.voice->setParameter(kDelayedVibrato, 1);
+  rig.enableOnly(kSaw8);
   rig.play(60);
   EXPECT_TRUE(test::allFinite(rig.run(200).synthe));
 }
 
 TEST(VoiceSafety, LongResonantReleaseTailStaysFiniteAndEnds) {
   VoiceRig rig;
-  for (int ch = 0; ch < 19; ++ch) {
+  for (int ch = 0; ch < kChannelCount; ++ch) {
     rig.enable(ch);
-    rig.preset(ch, 2, 1.0);  // full resonance / band-pass cutoff
-    rig.preset(ch, 3, 1.0);
-    rig.preset(ch, 7, 4.0);  // longest release
+    rig.preset(ch, kPresetFilter2, 1.0);  // full resonance / band-pass cutoff
+    rig.preset(ch, kPresetEnvToFilter, 1.0);
+    rig.preset(ch, kPresetRelease, 4.0);  // longest release
   }
   rig.play(100);
   rig.run(200);
@@ -118,9 +118,9 @@ TEST(VoiceSafety, LongResonantReleaseTailStaysFiniteAndEnds) {
 
 TEST(VoiceSafety, RenderAndControlTickAllocateNothing) {
   VoiceRig rig(48000);
-  for (int ch = 0; ch < 19; ++ch) rig.enable(ch);
-  rig.voice->setParameter(36, 1);
-  rig.voice->setParameter(25, 1);
+  for (int ch = 0; ch < kChannelCount; ++ch) rig.enable(ch);
+  rig.voice->setParameter(kRingMod, 1);
+  rig.voice->setParameter(kDelayedVibrato, 1);
   rig.play(60);
   std::vector<double> a(48), b(48);
   test::AllocationScope scope;
@@ -137,13 +137,13 @@ TEST(VoiceSafety, RenderAndControlTickAllocateNothing) {
 
 TEST(VoiceSafety, DualFilterTonesKeepSoundingAfterARateChange) {
   VoiceRig rig(44100);
-  rig.enableOnly(16);
-  rig.preset(16, 1, 0.5);
-  rig.preset(16, 2, 0.3);
-  rig.preset(16, 3, 0.25);
-  const double lowHz = rig.voice->channel(16).dualFilter.lowPass.cutoff * 44100;
+  rig.enableOnly(kString8);
+  rig.preset(kString8, kPresetCutoff, 0.5);
+  rig.preset(kString8, kPresetFilter2, 0.3);
+  rig.preset(kString8, kPresetEnvToFilter, 0.25);
+  const double lowHz = rig.voice->channel(kString8).dualFilter.lowPass.cutoff * 44100;
   rig.voice->setSampleRate(96000);
-  const DualFilter& dual = rig.voice->channel(16).dualFilter;
+  const DualFilter& dual = rig.voice->channel(kString8).dualFilter;
   EXPECT_EQ(dual.lowWeight, 0.75);
   EXPECT_EQ(dual.bandWeight, 0.25);
   EXPECT_NEAR(dual.lowPass.cutoff * 96000, lowHz, 1e-6);
@@ -162,7 +162,7 @@ TEST(VoiceSafety, DualFilterTonesKeepSoundingAfterARateChange) {
 
 TEST(VoiceSafety, OversizedRenderIsCutIntoBlocks) {
   VoiceRig rig;
-  rig.enableOnly(4);
+  rig.enableOnly(kSaw8);
   rig.play(60);
   rig.voice->controlTick();
   std::vector<double> a(1000, 0.0), b(1000, 0.0);

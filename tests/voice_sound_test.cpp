@@ -40,7 +40,7 @@ TEST(VoiceSoundPitch, FootagesSoundAtTheirOctaves) {
 TEST(VoiceSoundPitch, Note69On8FootSawIs880Hz) {
   for (double rate : {44100.0, 48000.0}) {
     VoiceRig rig(rate);
-    rig.enableOnly(4);
+    rig.enableOnly(kSaw8);
     rig.play(69);
     const double hz = test::strongestFrequency(rig.run(900).synthe, rate, 1000);
     EXPECT_NEAR(hz, 880.0, 0.88) << rate;
@@ -49,8 +49,8 @@ TEST(VoiceSoundPitch, Note69On8FootSawIs880Hz) {
 
 TEST(VoiceSoundPitch, SectionModulationMovesEachOscillator) {
   VoiceRig rig;
-  rig.enable(4);
-  rig.enable(13);
+  rig.enable(kSaw8);
+  rig.enable(kTrumpet8);
   rig.state.synthePitchModulation = 1536;      // one octave up
   rig.state.instrumentPitchModulation = -1536; // one octave down
   rig.play(57);
@@ -61,13 +61,13 @@ TEST(VoiceSoundPitch, SectionModulationMovesEachOscillator) {
 
 TEST(VoiceSoundPitch, RingModPitchDetunesTheSyntheOscillatorOnlyWithRingModulationOn) {
   VoiceRig rig;
-  rig.voice->setParameter(56, 1536.7);  // "Syn.Ptch" as handed on, whole units taken
+  rig.voice->setParameter(kSynthePitch, 1536.7);  // "Syn.Ptch" as handed on, whole units taken
   EXPECT_EQ(rig.voice->syntheOscillator().pitchOffset1, 0);
-  rig.voice->setParameter(36, 1);
+  rig.voice->setParameter(kRingMod, 1);
   EXPECT_EQ(rig.voice->syntheOscillator().pitchOffset1, 1536);
-  rig.voice->setParameter(8, -896.4);  // "SyntTune"
+  rig.voice->setParameter(kSynthTune, -896.4);
   EXPECT_EQ(rig.voice->syntheOscillator().pitchOffset2, -896);
-  rig.voice->setParameter(36, 0);
+  rig.voice->setParameter(kRingMod, 0);
   EXPECT_EQ(rig.voice->syntheOscillator().pitchOffset1, 0);
 }
 
@@ -174,7 +174,7 @@ TEST(VoiceSoundPulse, WidthOutsideZeroToOneOrZeroIsSilence) {
 }
 
 TEST(VoiceSoundChannels, EachChannelSoundsAlone) {
-  for (int ch = 0; ch < 19; ++ch) {
+  for (int ch = 0; ch < kChannelCount; ++ch) {
     VoiceRig rig;
     if (ch == 3) rig.state.pwmLfo.unipolar = 0.5;
     rig.enableOnly(ch);
@@ -190,7 +190,7 @@ TEST(VoiceSoundChannels, EachChannelSoundsAlone) {
 
 TEST(VoiceSoundChannels, NeverStartedVoiceIsSilent) {
   VoiceRig rig;
-  for (int ch = 0; ch < 19; ++ch) rig.enable(ch);
+  for (int ch = 0; ch < kChannelCount; ++ch) rig.enable(ch);
   const Sections out = rig.run(20);
   EXPECT_EQ(test::rms(out.synthe), 0.0);
   EXPECT_EQ(test::rms(out.instrument), 0.0);
@@ -199,8 +199,8 @@ TEST(VoiceSoundChannels, NeverStartedVoiceIsSilent) {
 
 TEST(VoiceSoundChannels, FinishedVoiceIsSilentAndItsPhasesRunOn) {
   VoiceRig rig;
-  rig.enableOnly(4);
-  rig.enable(13);
+  rig.enableOnly(kSaw8);
+  rig.enable(kTrumpet8);
   rig.play(60);
   rig.run(50);
   rig.voice->releaseAll();
@@ -219,26 +219,26 @@ TEST(VoiceSoundChannels, FinishedVoiceIsSilentAndItsPhasesRunOn) {
 
 TEST(VoiceSoundChannels, RingModulationMultipliesTheSyntheByTheInstrument) {
   VoiceRig rig;
-  rig.enable(4);
-  rig.voice->setParameter(36, 1);
+  rig.enable(kSaw8);
+  rig.voice->setParameter(kRingMod, 1);
   rig.play(60);
   Sections out = rig.run(100);
   EXPECT_EQ(test::rms(out.synthe), 0.0);  // no instrument tone: silent synthe
-  rig.enable(13);
+  rig.enable(kTrumpet8);
   out = rig.run(100);
   EXPECT_GT(test::rms(out.synthe, 1000), 0.01);
 }
 
 TEST(VoiceSoundChannels, VelocityGainFollowsSensitivity) {
   VoiceRig rig;
-  rig.voice->setParameter(3, 1.0);
-  rig.enableOnly(4);
+  rig.voice->setParameter(kVelocity, 1.0);
+  rig.enableOnly(kSaw8);
   rig.play(60, 64);
   EXPECT_DOUBLE_EQ(rig.voice->velocityGain(), 64.0 / 127.0);
   const double soft = test::rms(rig.run(200).synthe, 4000);
   VoiceRig loud;
-  loud.voice->setParameter(3, 1.0);
-  loud.enableOnly(4);
+  loud.voice->setParameter(kVelocity, 1.0);
+  loud.enableOnly(kSaw8);
   loud.play(60, 127);
   EXPECT_EQ(loud.voice->velocityGain(), 1.0);
   EXPECT_NEAR(soft / test::rms(loud.run(200).synthe, 4000), 64.0 / 127.0, 0.01);
@@ -246,15 +246,15 @@ TEST(VoiceSoundChannels, VelocityGainFollowsSensitivity) {
 
 TEST(VoiceSoundChannels, DisabledChannelsEnvelopeKeepsRunning) {
   VoiceRig rig;
-  rig.enableOnly(13);
-  rig.preset(4, 4, 0.5);  // 8' SAW: slow attack, not enabled yet
+  rig.enableOnly(kTrumpet8);
+  rig.preset(kSaw8, kPresetAttack, 0.5);  // 8' SAW: slow attack, not enabled yet
   rig.play(60);
   rig.run(100);
-  const double level = rig.voice->channel(4).envelope.value;
+  const double level = rig.voice->channel(kSaw8).envelope.value;
   EXPECT_GT(level, 0.2);
   EXPECT_LT(level, 1.0);
   // Enabled mid-note it starts at the envelope's present level, not from 0.
-  rig.enable(4);
+  rig.enable(kSaw8);
   const Sections out = rig.run(1);
   EXPECT_GT(test::rms(out.synthe), 0.05);
 }
@@ -262,9 +262,9 @@ TEST(VoiceSoundChannels, DisabledChannelsEnvelopeKeepsRunning) {
 TEST(VoiceSoundChannels, EnvelopeStepsOncePerSampleWhateverTheSubBlocks) {
   VoiceRig whole, split;
   for (VoiceRig* rig : {&whole, &split}) {
-    rig->enableOnly(4);
-    rig->preset(4, 4, 0.3);
-    rig->preset(5, 4, 0.3);  // channel 5 disabled
+    rig->enableOnly(kSaw8);
+    rig->preset(kSaw8, kPresetAttack, 0.3);
+    rig->preset(kPulse8, kPresetAttack, 0.3);  // disabled
     rig->play(60);
   }
   std::vector<double> a(44), b(44);
@@ -274,8 +274,8 @@ TEST(VoiceSoundChannels, EnvelopeStepsOncePerSampleWhateverTheSubBlocks) {
     split.voice->controlTick();
     split.voice->render(a.data(), b.data(), 44);
   }
-  EXPECT_EQ(whole.voice->channel(4).envelope.value, split.voice->channel(4).envelope.value);
-  EXPECT_EQ(whole.voice->channel(5).envelope.value, whole.voice->channel(4).envelope.value);
+  EXPECT_EQ(whole.voice->channel(kSaw8).envelope.value, split.voice->channel(kSaw8).envelope.value);
+  EXPECT_EQ(whole.voice->channel(kPulse8).envelope.value, whole.voice->channel(kSaw8).envelope.value);
 }
 
 // A reference for one channel's block: waveform, filter and envelope from copies of the voice's
@@ -315,17 +315,17 @@ TEST(VoiceSoundChannels, PipelineIsWaveformThenFilterThenPerSampleEnvelope) {
   const int channels[] = {1, 4, 5, 7, 8, 13, 16};
   for (int ch : channels) {
     rig.enable(ch);
-    rig.preset(ch, 1, 0.3 + 0.05 * ch);
-    rig.preset(ch, 2, 0.7);
-    rig.preset(ch, 3, 0.3);
-    rig.preset(ch, 0, 0.8);
-    rig.preset(ch, 4, 0.002 * ch);
-    rig.preset(ch, 5, 0.003);
-    rig.preset(ch, 6, 0.5);
-    rig.preset(ch, 7, 0.004);
+    rig.preset(ch, kPresetCutoff, 0.3 + 0.05 * ch);
+    rig.preset(ch, kPresetFilter2, 0.7);
+    rig.preset(ch, kPresetEnvToFilter, 0.3);
+    rig.preset(ch, kPresetGain, 0.8);
+    rig.preset(ch, kPresetAttack, 0.002 * ch);
+    rig.preset(ch, kPresetDecay, 0.003);
+    rig.preset(ch, kPresetSustain, 0.5);
+    rig.preset(ch, kPresetRelease, 0.004);
   }
   rig.play(57, 90);
-  rig.voice->setParameter(3, 0.5);  // velocity sensitivity after the start: gain stays 1
+  rig.voice->setParameter(kVelocity, 0.5);  // velocity sensitivity after the start: gain stays 1
   std::vector<double> synthe(44), instrument(44), outS(44), outI(44);
   for (int p = 0; p < 300; ++p) {
     if (p == 150) rig.voice->releaseAll();

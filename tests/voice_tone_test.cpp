@@ -12,13 +12,13 @@ using test::VoiceRig;
 
 TEST(VoiceTone, TubaCutoffRisesWithTheAttackAndSettlesBack) {
   VoiceRig rig;
-  rig.enableOnly(9);
-  rig.preset(9, 1, 0.3);  // "Flt1"
-  rig.preset(9, 3, 0.5);  // "E>F"
-  rig.voice->setParameter(66, 0.05);  // "32'TubFC"
+  rig.enableOnly(kTuba32);
+  rig.preset(kTuba32, kPresetCutoff, 0.3);
+  rig.preset(kTuba32, kPresetEnvToFilter, 0.5);
+  rig.voice->setParameter(kTubaCutoff, 0.05);
   rig.play(40);
   rig.run(20);
-  const ChannelFilter& filter = rig.voice->channel(9).channelFilter;
+  const ChannelFilter& filter = rig.voice->channel(kTuba32).channelFilter;
   EXPECT_GT(filter.envValue, 0.8);
   ChannelFilter settled;
   settled.cutoff = 0.35;
@@ -28,7 +28,7 @@ TEST(VoiceTone, TubaCutoffRisesWithTheAttackAndSettlesBack) {
   // Run at control rate with a coefficient made for the audio rate, the high-pass has a time
   // constant of about 2.2 s: after 30 s of held envelope nothing of it is left.
   rig.run(30000);
-  EXPECT_EQ(rig.voice->channel(9).envelope.value, 1.0);
+  EXPECT_EQ(rig.voice->channel(kTuba32).envelope.value, 1.0);
   EXPECT_LT(std::abs(filter.envValue), 1e-5);
   EXPECT_EQ(filter.g, settled.g);
   const Sections late = rig.run(100);
@@ -38,10 +38,10 @@ TEST(VoiceTone, TubaCutoffRisesWithTheAttackAndSettlesBack) {
 
 TEST(VoiceTone, TubaHighPassIsFirstOrderAtThreePointTwoHertz) {
   VoiceRig rig;
-  rig.enableOnly(9);
+  rig.enableOnly(kTuba32);
   rig.play(40);
   rig.run(2);
-  const ChannelFilter& filter = rig.voice->channel(9).channelFilter;
+  const ChannelFilter& filter = rig.voice->channel(kTuba32).channelFilter;
   // Envelope at 1 from now on: y decays by (1 - g/2)/(1 + g/2) per tick, g = 2 pi 3.2 / rate.
   rig.run(10);
   const double a = filter.envValue;
@@ -52,16 +52,16 @@ TEST(VoiceTone, TubaHighPassIsFirstOrderAtThreePointTwoHertz) {
 
 TEST(VoiceTone, FuzzWidthFollowsTheEnvelope) {
   VoiceRig rig;
-  rig.enableOnly(11);
-  rig.preset(11, 5, 0.05);  // quick decay
+  rig.enableOnly(kFuzzGuitar16);
+  rig.preset(kFuzzGuitar16, kPresetDecay, 0.05);  // quick decay
   rig.play(33);             // 16': 55 Hz, long periods for a clean duty reading
   rig.voice->controlTick();
-  EXPECT_DOUBLE_EQ(rig.voice->fuzzWidth(), 1 - 0.7 * rig.voice->channel(11).envelope.value);
+  EXPECT_DOUBLE_EQ(rig.voice->fuzzWidth(), 1 - 0.7 * rig.voice->channel(kFuzzGuitar16).envelope.value);
   rig.run(5);
   rig.voice->controlTick();
   EXPECT_DOUBLE_EQ(rig.voice->fuzzWidth(), 1 - 0.7 * 1.0);  // full envelope: narrow pulse
   EXPECT_NEAR(test::dutyCycle(rig.run(1000).instrument, 0), 0.3 / 2, 0.012);
-  rig.preset(11, 6, 0.5);  // sustain down to half: the pulse widens
+  rig.preset(kFuzzGuitar16, kPresetSustain, 0.5);  // sustain down to half: the pulse widens
   rig.run(1000);
   rig.voice->controlTick();
   EXPECT_NEAR(rig.voice->fuzzWidth(), 1 - 0.7 * 0.5, 1e-6);
@@ -72,8 +72,8 @@ TEST(VoiceTone, ClaviWidthFromItsParameter) {
   // The engine hands on 1 - 0.9 x: 0 gives a square, 1 a twentieth of a period.
   for (auto [x, duty] : {std::pair{0.0, 0.5}, {1.0, 0.05}, {0.5, 0.275}}) {
     VoiceRig rig;
-    rig.enableOnly(10);
-    rig.voice->setParameter(67, 1 - 0.9 * x);
+    rig.enableOnly(kClavi16);
+    rig.voice->setParameter(kClaviWidth, 1 - 0.9 * x);
     rig.play(33);
     EXPECT_NEAR(test::dutyCycle(rig.run(1000).instrument, 0), duty, 0.012) << x;
   }
@@ -81,11 +81,11 @@ TEST(VoiceTone, ClaviWidthFromItsParameter) {
 
 TEST(VoiceTone, ClarinetWithNoMixIsASquareThroughTheLowPass) {
   VoiceRig rig;
-  rig.enableOnly(14);
-  rig.preset(14, 1, 0.2);
-  rig.preset(14, 3, 0.0);
+  rig.enableOnly(kClarinet8);
+  rig.preset(kClarinet8, kPresetCutoff, 0.2);
+  rig.preset(kClarinet8, kPresetEnvToFilter, 0.0);
   rig.play(45);
-  const auto& dual = rig.voice->channel(14).dualFilter;
+  const auto& dual = rig.voice->channel(kClarinet8).dualFilter;
   EXPECT_EQ(dual.lowWeight, 1.0);
   EXPECT_EQ(dual.bandWeight, 0.0);
   const Sections out = rig.run(1000);
@@ -98,11 +98,11 @@ TEST(VoiceTone, DoubleReedHighPassSettingsAndPersistence) {
   const HighPass& hp = rig.voice->doubleReedHighPass();
   EXPECT_EQ(hp.quality, 7.3);
   EXPECT_NEAR(hp.cutoff * 44100 / (2 * test::kPi), 1223.58, 0.01);
-  rig.enableOnly(15);
+  rig.enableOnly(kDoubleReed8);
   rig.play(60);
   rig.run(57);
   const HighPass held = hp;
-  rig.enable(15, false);
+  rig.enable(kDoubleReed8, false);
   rig.run(30);
   EXPECT_EQ(hp.x1, held.x1);
   EXPECT_EQ(hp.y1, held.y1);
@@ -113,7 +113,7 @@ TEST(VoiceTone, DoubleReedHighPassSettingsAndPersistence) {
   EXPECT_EQ(hp.y1, held.y1);
   // Enabled again, it carries on from that state: the same pulse block through a copy of the
   // held filter gives the state the voice's filter ends with.
-  rig.enable(15);
+  rig.enable(kDoubleReed8);
   rig.voice->controlTick();
   auto tables = rig.state.tables;
   std::vector<double> pulse(44);
@@ -130,7 +130,7 @@ TEST(VoiceTone, DoubleReedHighPassSettingsAndPersistence) {
 TEST(VoiceTone, DoubleReedHighPassCutsLowNotes) {
   // Through the resonant high-pass at about 1.2 kHz a low note loses its fundamental.
   VoiceRig rig;
-  rig.enableOnly(15);
+  rig.enableOnly(kDoubleReed8);
   rig.play(36);
   const Sections out = rig.run(1000);
   EXPECT_GT(test::strongestFrequency(out.instrument, 44100, 2000), 1000.0);
@@ -138,13 +138,13 @@ TEST(VoiceTone, DoubleReedHighPassCutsLowNotes) {
 
 TEST(VoiceTone, SampleAndHoldDrivesTheFilterOfSixteenFootSH) {
   VoiceRig rig;
-  rig.enableOnly(2);
-  rig.preset(2, 1, 0.2);
-  rig.preset(2, 3, 0.5);
+  rig.enableOnly(kSampleHold16);
+  rig.preset(kSampleHold16, kPresetCutoff, 0.2);
+  rig.preset(kSampleHold16, kPresetEnvToFilter, 0.5);
   rig.state.sampleHoldLfo.held = 0.6;
   rig.play(60);
   rig.run(1);
-  const ChannelFilter& filter = rig.voice->channel(2).channelFilter;
+  const ChannelFilter& filter = rig.voice->channel(kSampleHold16).channelFilter;
   EXPECT_EQ(filter.envValue, 0.6);
   const double g = filter.g;
   rig.state.sampleHoldLfo.held = -0.6;
@@ -152,7 +152,7 @@ TEST(VoiceTone, SampleAndHoldDrivesTheFilterOfSixteenFootSH) {
   EXPECT_EQ(filter.envValue, -0.6);
   EXPECT_LT(filter.g, g);
   // Disabled, the S/H no longer reaches it.
-  rig.enable(2, false);
+  rig.enable(kSampleHold16, false);
   rig.state.sampleHoldLfo.held = 0.9;
   rig.run(1);
   EXPECT_EQ(filter.envValue, -0.6);
@@ -160,7 +160,7 @@ TEST(VoiceTone, SampleAndHoldDrivesTheFilterOfSixteenFootSH) {
 
 TEST(VoiceTone, PwmWidthFollowsTheLfo) {
   VoiceRig rig;
-  rig.enableOnly(3);
+  rig.enableOnly(kPwm16);
   rig.state.pwmLfo.unipolar = 1.0;
   rig.play(33);
   rig.run(1);
@@ -173,15 +173,15 @@ TEST(VoiceTone, PwmWidthFollowsTheLfo) {
 
 TEST(VoiceTone, FollowingFiltersTrackTheirEnvelope) {
   VoiceRig rig;
-  rig.enableOnly(13);
-  rig.preset(13, 1, 0.1);
-  rig.preset(13, 3, 0.5);
-  rig.preset(13, 4, 1.0);
+  rig.enableOnly(kTrumpet8);
+  rig.preset(kTrumpet8, kPresetCutoff, 0.1);
+  rig.preset(kTrumpet8, kPresetEnvToFilter, 0.5);
+  rig.preset(kTrumpet8, kPresetAttack, 1.0);
   rig.play(60);
   rig.run(100);
   rig.voice->controlTick();
-  const ChannelFilter& filter = rig.voice->channel(13).channelFilter;
-  const Envelope& envelope = rig.voice->channel(13).envelope;
+  const ChannelFilter& filter = rig.voice->channel(kTrumpet8).channelFilter;
+  const Envelope& envelope = rig.voice->channel(kTrumpet8).envelope;
   ASSERT_GT(envelope.value, 0.0);
   EXPECT_EQ(filter.envValue, envelope.value);
   ChannelFilter expected;

@@ -81,7 +81,7 @@ bool valueFor(const ParameterRow& row, const std::string& text, double& value, s
 std::vector<double> defaultValues() {
   std::vector<double> values;
   for (const auto& row : sorvel::parameterTable()) values.push_back(row.defaultValue);
-  values[0] = kStoredVersion;
+  values[sorvel::kVersion] = kStoredVersion;
   return values;
 }
 

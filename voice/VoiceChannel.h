@@ -4,36 +4,15 @@
 
 #include <array>
 
+#include "engine/ParameterIds.h"
 #include "voice/ChannelFilter.h"
 #include "voice/DualFilter.h"
 #include "voice/Envelope.h"
 
 namespace sorvel {
 
-constexpr int kChannelCount = 19;
+constexpr int kChannelCount = kPresetCount;
 constexpr int kSyntheChannelCount = 8;  // channels 0..7 are the synthe footages
-
-enum ChannelIndex {
-  kNoise = 0,
-  kSaw32 = 1,
-  kSampleHold16 = 2,
-  kPwm16 = 3,
-  kSaw8 = 4,
-  kPulse8 = 5,
-  kRectangle8 = 6,
-  kSaw4 = 7,
-  kElectricBass32 = 8,
-  kTuba32 = 9,
-  kClavi16 = 10,
-  kFuzzGuitar16 = 11,
-  kHorn16 = 12,
-  kTrumpet8 = 13,
-  kClarinet8 = 14,
-  kDoubleReed8 = 15,
-  kString8 = 16,
-  kFlute4 = 17,
-  kHammeredPerc4 = 18,
-};
 
 enum class Waveform { kNoise, kSawtooth, kPulse };
 
@@ -41,7 +20,6 @@ enum class Waveform { kNoise, kSawtooth, kPulse };
 enum class PulseWidth { kFixed, kPwm, kClavi, kFuzz };
 
 struct ChannelKind {
-  const char* name;
   bool synthe;        // synthe oscillator and bus, else instrument
   int shift;          // footage octave shift: 0 = 32', 1 = 16', 2 = 8', 3 = 4'
   Waveform waveform;
@@ -52,25 +30,25 @@ struct ChannelKind {
 };
 
 inline constexpr std::array<ChannelKind, kChannelCount> kChannelTable = {{
-    {"NOISE", true, 0, Waveform::kNoise, PulseWidth::kFixed, 0, false, true},
-    {"32' SAW", true, 0, Waveform::kSawtooth, PulseWidth::kFixed, 0, false, true},
-    {"16' S/H", true, 1, Waveform::kSawtooth, PulseWidth::kFixed, 0, false, false},
-    {"16' PWM", true, 1, Waveform::kPulse, PulseWidth::kPwm, 0, false, true},
-    {"8' SAW", true, 2, Waveform::kSawtooth, PulseWidth::kFixed, 0, false, true},
-    {"8' PULSE", true, 2, Waveform::kPulse, PulseWidth::kFixed, 0.5, false, true},
-    {"8' RECTANGLE", true, 2, Waveform::kPulse, PulseWidth::kFixed, 1.0, false, true},
-    {"4' SAW", true, 3, Waveform::kSawtooth, PulseWidth::kFixed, 0, false, true},
-    {"32' ELECTRIC BASS", false, 0, Waveform::kPulse, PulseWidth::kFixed, 0.4, false, true},
-    {"32' TUBA", false, 0, Waveform::kSawtooth, PulseWidth::kFixed, 0, false, false},
-    {"16' CLAVI", false, 1, Waveform::kPulse, PulseWidth::kClavi, 0, true, false},
-    {"16' FUZZ GUITAR", false, 1, Waveform::kPulse, PulseWidth::kFuzz, 0, true, false},
-    {"16' HORN", false, 1, Waveform::kSawtooth, PulseWidth::kFixed, 0, false, true},
-    {"8' TRUMPET", false, 2, Waveform::kSawtooth, PulseWidth::kFixed, 0, false, true},
-    {"8' CLARINET", false, 2, Waveform::kPulse, PulseWidth::kFixed, 1.0, true, false},
-    {"8' DOUBLE REED", false, 2, Waveform::kPulse, PulseWidth::kFixed, 0.1, true, false},
-    {"8' STRING", false, 2, Waveform::kSawtooth, PulseWidth::kFixed, 0, true, false},
-    {"4' FLUTE", false, 3, Waveform::kSawtooth, PulseWidth::kFixed, 0, true, false},
-    {"4' HAMMERED PERC", false, 3, Waveform::kSawtooth, PulseWidth::kFixed, 0, true, false},
+    {true, 0, Waveform::kNoise, PulseWidth::kFixed, 0, false, true},
+    {true, 0, Waveform::kSawtooth, PulseWidth::kFixed, 0, false, true},
+    {true, 1, Waveform::kSawtooth, PulseWidth::kFixed, 0, false, false},
+    {true, 1, Waveform::kPulse, PulseWidth::kPwm, 0, false, true},
+    {true, 2, Waveform::kSawtooth, PulseWidth::kFixed, 0, false, true},
+    {true, 2, Waveform::kPulse, PulseWidth::kFixed, 0.5, false, true},
+    {true, 2, Waveform::kPulse, PulseWidth::kFixed, 1.0, false, true},
+    {true, 3, Waveform::kSawtooth, PulseWidth::kFixed, 0, false, true},
+    {false, 0, Waveform::kPulse, PulseWidth::kFixed, 0.4, false, true},
+    {false, 0, Waveform::kSawtooth, PulseWidth::kFixed, 0, false, false},
+    {false, 1, Waveform::kPulse, PulseWidth::kClavi, 0, true, false},
+    {false, 1, Waveform::kPulse, PulseWidth::kFuzz, 0, true, false},
+    {false, 1, Waveform::kSawtooth, PulseWidth::kFixed, 0, false, true},
+    {false, 2, Waveform::kSawtooth, PulseWidth::kFixed, 0, false, true},
+    {false, 2, Waveform::kPulse, PulseWidth::kFixed, 1.0, true, false},
+    {false, 2, Waveform::kPulse, PulseWidth::kFixed, 0.1, true, false},
+    {false, 2, Waveform::kSawtooth, PulseWidth::kFixed, 0, true, false},
+    {false, 3, Waveform::kSawtooth, PulseWidth::kFixed, 0, true, false},
+    {false, 3, Waveform::kSawtooth, PulseWidth::kFixed, 0, true, false},
 }};
 
 struct VoiceChannel {

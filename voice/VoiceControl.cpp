@@ -5,7 +5,7 @@
 #include "engine/Conversions.h"
 #include "engine/EngineState.h"
 #include "engine/EngineTables.h"
-#include "engine/ParameterTable.h"
+#include "engine/ParameterIds.h"
 #include "voice/Voice.h"
 
 namespace sorvel {
@@ -14,51 +14,8 @@ namespace {
 
 constexpr int kOctave = 1536;  // pitch units
 
-// Parameter ids that reach the voice.
-enum ParameterId {
-  kVelocity = 3,
-  kSynthTune = 8,
-  kLpfSource = 15,
-  kPorta = 21,
-  kDelayedVibrato = 25,
-  kQuarterTone = 26,
-  kMultipleTrigger = 27,
-  kKeyHold = 28,
-  kPortaTime = 29,
-  kLfoDepth = 33,
-  kLfoDelay = 35,
-  kRingMod = 36,
-  kSynthePitch = 56,
-  // Tone parameters 57 to 75 belong to channels 0 to 18 in order; 59, the sample-and-hold clock,
-  // is the engine's.
-  kFirstToneParameter = 57,
-  kNoiseAR = 57,
-  kSaw32AR = 58,
-  kPwm16AR = 60,
-  kSaw8AR = 61,
-  kPulse8Decay = 62,
-  kRect8AR = 63,
-  kSaw4Decay = 64,
-  kElectricBassCutoff = 65,
-  kTubaCutoff = 66,
-  kClaviWidth = 67,
-  kFuzzTone = 68,
-  kHornCutoff = 69,
-  kTrumpetCutoff = 70,
-  kClarinetTone = 71,
-  kDoubleReedTone = 72,
-  kStringAttack = 73,
-  kFluteTone = 74,
-  kHammeredPercDecay = 75,
-};
-
-constexpr int kLastPresetSwitch = kFirstPresetSwitch + kPresetCount - 1;
-constexpr int kLastPresetParameter = kFirstPresetParameter + kPresetCount * kPresetSlotCount - 1;
-
-// The channel a tone parameter (57 to 75) adjusts.
+// The channel a tone parameter adjusts.
 constexpr int toneChannel(int id) { return id - kFirstToneParameter; }
-
-enum ChannelParameterKind { kGain = 0, kFlt1, kFlt2, kEnvToFilter, kEnvA, kEnvD, kEnvS, kEnvR };
 
 }  // namespace
 
@@ -172,10 +129,10 @@ void Voice::setParameter(int id, double value) {
     case kSynthTune:
       syntheOsc_.pitchOffset2 = truncateToInt(value);
       return;
-    case kLpfSource:
+    case kLowPassSource:
       lpfFromVelocity_ = value == kSourceVelocity;
       return;
-    case kPorta:
+    case kPortamento:
       portamentoOn_ = on;
       return;
     case kDelayedVibrato:
@@ -191,7 +148,7 @@ void Voice::setParameter(int id, double value) {
       keyHold = on;
       if (!on && !keyDown) releaseAll();
       return;
-    case kPortaTime:
+    case kPortamentoTime:
       portamentoTime_ = value;
       return;
     case kLfoDepth:
@@ -255,9 +212,9 @@ void Voice::setParameter(int id, double value) {
     default:
       break;
   }
-  if (id >= kFirstPresetSwitch && id <= kLastPresetSwitch) {
+  if (isPresetSwitch(id)) {
     enabled_[id - kFirstPresetSwitch] = on;
-  } else if (id >= kFirstPresetParameter && id <= kLastPresetParameter) {
+  } else if (isPresetParameter(id)) {
     setChannelParameter((id - kFirstPresetParameter) / kPresetSlotCount,
                         (id - kFirstPresetParameter) % kPresetSlotCount, value);
   }
@@ -267,14 +224,14 @@ void Voice::setChannelParameter(int index, int kind, double value) {
   if (index < 0 || index >= kChannelCount || !std::isfinite(value)) return;
   VoiceChannel& channel = channels_[index];
   switch (kind) {
-    case kGain:
+    case kPresetGain:
       channel.level = value;
       break;
-    case kFlt1:
+    case kPresetCutoff:
       channel.cutoff = value;
       applyCutoff(index);
       break;
-    case kFlt2:
+    case kPresetFilter2:
       channel.filter2 = value;
       if (kChannelTable[index].dualFilter) {
         channel.dualFilter.setBandCutoff(value);
@@ -282,22 +239,22 @@ void Voice::setChannelParameter(int index, int kind, double value) {
         channel.channelFilter.resonance = value;
       }
       break;
-    case kEnvToFilter:
+    case kPresetEnvToFilter:
       channel.envAmount = value;
       applyEnvAmount(index);
       break;
-    case kEnvA:
+    case kPresetAttack:
       channel.attack = value;
       applyAttack(index);
       break;
-    case kEnvD:
+    case kPresetDecay:
       channel.decay = value;
       applyDecay(index);
       break;
-    case kEnvS:
+    case kPresetSustain:
       channel.envelope.setSustain(std::max(value, 0.0));
       break;
-    case kEnvR:
+    case kPresetRelease:
       channel.release = value;
       applyRelease(index);
       break;

@@ -2,23 +2,25 @@
 #include <atomic>
 #include <thread>
 
+#include "engine/ParameterIds.h"
 #include "tests/host/PluginHost.h"
 
+using namespace sorvel;
 using namespace testhost;
 
 TEST(VstInstances, TwoInstancesKeepTheirOwnState) {
   PluginHost a, b;
   a.start(44100.0f, 512);
   b.start(48000.0f, 256);
-  a.setParameter(2, 0.9f);
-  b.setParameter(2, 0.1f);
+  a.setParameter(kVolume, 0.9f);
+  b.setParameter(kVolume, 0.1f);
   char name[] = "Only in A";
   a.dispatch(effSetProgramName, 0, 0, name);
-  EXPECT_EQ(a.parameterDisplay(2), "0.90");
-  EXPECT_EQ(b.parameterDisplay(2), "0.10");
+  EXPECT_EQ(a.parameterDisplay(kVolume), "0.90");
+  EXPECT_EQ(b.parameterDisplay(kVolume), "0.10");
   EXPECT_EQ(b.text(effGetProgramName), "Fat Sorvel");
   b.close();
-  EXPECT_EQ(a.parameterDisplay(2), "0.90");  // closing one leaves the other intact
+  EXPECT_EQ(a.parameterDisplay(kVolume), "0.90");  // closing one leaves the other intact
 }
 
 TEST(VstInstances, RenderingWhileAnotherThreadSetsAndReadsParameters) {

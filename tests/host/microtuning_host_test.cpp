@@ -12,10 +12,17 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/ParameterIds.h"
 #include "tests/host/PluginHost.h"
 #include "tests/host/SoundMeasures.h"
 #include "tests/tuning_standin.h"
 
+using sorvel::kOctaveDown;
+using sorvel::kSaw8;
+using sorvel::kPresetCutoff;
+using sorvel::kPresetFilter2;
+using sorvel::presetParameter;
+using sorvel::presetSwitch;
 using testhost::EntryPoint;
 using testhost::PluginHost;
 
@@ -62,10 +69,10 @@ class PluginCopy {
 void playPlainSawtooth(PluginHost& host) {
   host.start(static_cast<float>(kRate), 512);
   host.dispatch(vst2::effSetProgram, 0, 63);  // "Init": every parameter at its default
-  host.setParameter(19, 1.0f);                // "Oct Down"
-  host.setParameter(41, 1.0f);                // "8' Saw"
-  host.setParameter(83 + 8 * 4 + 1, 0.55f);   // "P5 Flt1"
-  host.setParameter(83 + 8 * 4 + 2, 0.0f);    // "P5 Flt2"
+  host.setParameter(kOctaveDown, 1.0f);
+  host.setParameter(presetSwitch(kSaw8), 1.0f);
+  host.setParameter(presetParameter(kSaw8, kPresetCutoff), 0.55f);
+  host.setParameter(presetParameter(kSaw8, kPresetFilter2), 0.0f);
 }
 
 // The left channel of whole 512-frame blocks.

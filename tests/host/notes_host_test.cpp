@@ -6,9 +6,11 @@
 #include <sstream>
 #include <string>
 
+#include "engine/ParameterIds.h"
 #include "tests/host/PluginHost.h"
 #include "tests/host/SoundMeasures.h"
 
+using namespace sorvel;
 using namespace testhost;
 using namespace soundtest;
 
@@ -18,16 +20,6 @@ constexpr int kBlock = 512;
 constexpr int kPeriod = 44;  // control period at 44.1 kHz: 44100 / 1000 samples
 constexpr int kInitProgram = 63;
 
-constexpr int kVoices = 1;
-constexpr int kVolume = 2;
-constexpr int kVelocity = 3;
-constexpr int kBalance = 4;
-constexpr int kVibratoDepth = 12;
-constexpr int kOctaveDown = 19;
-constexpr int kMultipleTrigger = 27;
-constexpr int kKeyHold = 28;
-constexpr int kEightFootSaw = 41;
-constexpr int kSawBlock = 83 + 8 * 4;  // the P5 parameters: Gain, Flt1, Flt2, E>F, EnvA, EnvD, EnvS, EnvR
 
 constexpr unsigned char kNoteOn = 0x90;
 constexpr unsigned char kNoteOff = 0x80;
@@ -51,17 +43,17 @@ class Keyboard {
     host.dispatch(effSetProgram, 0, kInitProgram);
     host.setParameter(kVoices, voiceCount(voices));
     host.setParameter(kOctaveDown, 1.0f);
-    host.setParameter(kEightFootSaw, 1.0f);
-    host.setParameter(kSawBlock + 1, 0.7f);  // cutoff near 3.6 kHz, above every partial that is measured
-    host.setParameter(kSawBlock + 2, 0.0f);
-    host.setParameter(kSawBlock + 4, 0.0f);
+    host.setParameter(presetSwitch(kSaw8), 1.0f);
+    host.setParameter(presetParameter(kSaw8, kPresetCutoff), 0.7f);  // cutoff near 3.6 kHz, above every partial that is measured
+    host.setParameter(presetParameter(kSaw8, kPresetFilter2), 0.0f);
+    host.setParameter(presetParameter(kSaw8, kPresetAttack), 0.0f);
   }
 
   // Release time in the units of "EnvR" (0..4): t x 0.4 s is its time constant.
-  void setRelease(double t) { host.setParameter(kSawBlock + 7, static_cast<float>(t / 4.0)); }
+  void setRelease(double t) { host.setParameter(presetParameter(kSaw8, kPresetRelease), static_cast<float>(t / 4.0)); }
   void setDecayAndSustain(double t, double sustain) {
-    host.setParameter(kSawBlock + 5, static_cast<float>(t / 4.0));
-    host.setParameter(kSawBlock + 6, static_cast<float>(sustain));
+    host.setParameter(presetParameter(kSaw8, kPresetDecay), static_cast<float>(t / 4.0));
+    host.setParameter(presetParameter(kSaw8, kPresetSustain), static_cast<float>(sustain));
   }
 
   void press(int note, int offset = 0) { host.sendMidi(offset, kNoteOn, static_cast<unsigned char>(note), 100); }
@@ -402,7 +394,7 @@ TEST(HostNotes, ProgramChangesSwitchAtOnceWithinTheBank) {
   k.host.sendMidi(0, 0xC0, 5, 0);
   EXPECT_EQ(k.host.dispatch(effGetProgram), 5) << "before any block is rendered";
   EXPECT_EQ(k.host.text(effGetProgramName), "PRESET 32' Saw");
-  EXPECT_EQ(k.host.getParameter(38), 1.0f);  // its footage switch
+  EXPECT_EQ(k.host.getParameter(presetSwitch(kSaw32)), 1.0f);  // its footage switch
   // 32' sounds an octave below the note.
   k.press(69);
   k.play(0.4);
@@ -415,7 +407,7 @@ TEST(HostNotes, ProgramChangesSwitchAtOnceWithinTheBank) {
   }
   k.host.sendMidi(0, 0xCF, 63, 0);  // every channel
   EXPECT_EQ(k.host.dispatch(effGetProgram), 63);
-  EXPECT_EQ(k.host.getParameter(38), 0.0f);
+  EXPECT_EQ(k.host.getParameter(presetSwitch(kSaw32)), 0.0f);
 }
 
 TEST(HostNotes, IgnoreProgramChangeKeepsTheProgram) {
@@ -430,7 +422,7 @@ TEST(HostNotes, IgnoreProgramChangeKeepsTheProgram) {
   host.renderInto(sound, kBlock);
   EXPECT_EQ(host.dispatch(effGetProgram), 2);
   EXPECT_EQ(host.getParameter(kVolume), volume);
-  EXPECT_EQ(host.getParameter(38), 0.0f);
+  EXPECT_EQ(host.getParameter(presetSwitch(kSaw32)), 0.0f);
 }
 
 TEST(HostNotes, ConfiguredControllersMoveTheirParametersAtTheNextTick) {
@@ -474,10 +466,10 @@ TEST(HostNotes, ConfiguredControllersMoveTheirParametersAtTheNextTick) {
   EXPECT_EQ(k.host.getParameter(kVelocity), velocity);
   EXPECT_EQ(k.host.getParameter(kBalance), balance);
   // The constant keeps its value and still reads 0.
-  EXPECT_EQ(k.host.parameterDisplay(0), "1302");
-  EXPECT_EQ(k.host.getParameter(0), 0.0f);
+  EXPECT_EQ(k.host.parameterDisplay(kVersion), "1302");
+  EXPECT_EQ(k.host.getParameter(kVersion), 0.0f);
   ASSERT_EQ(k.host.automations.size(), 1u);
-  EXPECT_EQ(k.host.automations[0].index, 0);
+  EXPECT_EQ(k.host.automations[0].index, kVersion);
   k.control(64, 0);
   k.control(20, 0);
   k.play(0.1);

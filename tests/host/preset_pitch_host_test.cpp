@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/ParameterIds.h"
 #include "tests/host/PluginHost.h"
 #include "tests/host/SoundMeasures.h"
 
+using namespace sorvel;
 using namespace testhost;
 using namespace soundtest;
 
@@ -17,11 +19,9 @@ constexpr int kA4 = 69;
 // The factory bank's programs 4 to 22 ("PRESET Noise" .. "PRESET 4' Hamm. Perc.") each switch on one
 // preset, P1 to P19 in order, on one voice with no transposition, tuning or chorus.
 constexpr int kFirstPresetProgram = 4;
-constexpr int kFirstPresetSwitch = 37;
-constexpr int kPresets = 19;
 
 // Footage of each preset in feet; 0 for the noise. 16' sounds at the note's own pitch.
-constexpr int kFeet[kPresets] = {0, 32, 16, 16, 8, 8, 8, 4, 32, 32, 16, 16, 16, 8, 8, 8, 8, 4, 4};
+constexpr int kFeet[kPresetCount] = {0, 32, 16, 16, 8, 8, 8, 4, 32, 32, 16, 16, 16, 8, 8, 8, 8, 4, 4};
 
 struct Heard {
   bool finite = true;
@@ -54,7 +54,7 @@ const std::size_t kCount = samples(0.15);
 }  // namespace
 
 TEST(HostPresets, EachSoundsAloneAtThePitchOfItsFootage) {
-  for (int n = 0; n < kPresets; ++n) {
+  for (int n = 0; n < kPresetCount; ++n) {
     PluginHost host;
     ASSERT_TRUE(host.loaded());
     host.start(static_cast<float>(kRate), kBlock);
@@ -63,11 +63,11 @@ TEST(HostPresets, EachSoundsAloneAtThePitchOfItsFootage) {
     const std::string name = host.text(effGetProgramName);
     SCOPED_TRACE(name);
     ASSERT_EQ(name.rfind("PRESET ", 0), 0u);
-    for (int s = 0; s < kPresets; ++s) {
-      ASSERT_EQ(host.getParameter(kFirstPresetSwitch + s), s == n ? 1.0f : 0.0f) << "switch of P" << s + 1;
+    for (int s = 0; s < kPresetCount; ++s) {
+      ASSERT_EQ(host.getParameter(presetSwitch(s)), s == n ? 1.0f : 0.0f) << "switch of P" << s + 1;
     }
-    ASSERT_EQ(host.getParameter(19), 0.0f);  // "Oct Down"
-    ASSERT_EQ(host.getParameter(20), 0.0f);  // "Oct Up"
+    ASSERT_EQ(host.getParameter(kOctaveDown), 0.0f);
+    ASSERT_EQ(host.getParameter(kOctaveUp), 0.0f);
 
     const Heard heard = holdA4(host);
     const double level = rms(heard.sound, kFrom, kCount);
@@ -103,10 +103,10 @@ TEST(HostPresets, OctaveSwitchesAndTuningMoveThePitch) {
   ASSERT_TRUE(host.loaded());
   host.start(static_cast<float>(kRate), kBlock);
   host.dispatch(effSetProgram, 0, 63);  // "Init": every parameter at its default
-  host.setParameter(41, 1.0f);          // "8' Saw": an octave above the note
-  host.setParameter(83 + 8 * 4 + 1, 0.7f);
-  host.setParameter(83 + 8 * 4 + 2, 0.0f);
-  host.setParameter(83 + 8 * 4 + 4, 0.0f);
+  host.setParameter(presetSwitch(kSaw8), 1.0f);  // an octave above the note
+  host.setParameter(presetParameter(kSaw8, kPresetCutoff), 0.7f);
+  host.setParameter(presetParameter(kSaw8, kPresetFilter2), 0.0f);
+  host.setParameter(presetParameter(kSaw8, kPresetAttack), 0.0f);
   host.sendMidi(0, 0x90, kA4, 100);
   std::vector<double> sound;
   // The pitch 30 ms after a change, over 0.1 s; no filter moves here, so only the pitch unit of

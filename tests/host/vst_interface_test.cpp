@@ -4,13 +4,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "engine/ParameterIds.h"
 #include "tests/host/PluginHost.h"
 
+using namespace sorvel;
 using namespace testhost;
 
 namespace {
 
-constexpr int kParameters = 235;
 
 std::vector<std::string> expectedParameterNames() {
   std::vector<std::string> names = {
@@ -41,7 +42,7 @@ TEST(VstEntry, EffectRecordDescribesAStereoInstrument) {
   const AEffect* e = host.effect();
   EXPECT_EQ(e->magic, kEffectMagic);
   EXPECT_EQ(e->numPrograms, 64);
-  EXPECT_EQ(e->numParams, kParameters);
+  EXPECT_EQ(e->numParams, kParameterCount);
   EXPECT_EQ(e->numInputs, 0);
   EXPECT_EQ(e->numOutputs, 2);
   EXPECT_EQ(e->flags, effFlagsCanReplacing | effFlagsProgramChunks | effFlagsIsSynth | effFlagsCanDoubleReplacing);
@@ -133,9 +134,9 @@ TEST(VstDispatcher, SpeakerArrangementsAreStereoOutputOnly) {
 TEST(VstParameters, AllNamesInIndexOrder) {
   PluginHost host;
   const auto names = expectedParameterNames();
-  ASSERT_EQ(names.size(), static_cast<std::size_t>(kParameters));
-  for (int i = 0; i < kParameters; ++i) EXPECT_EQ(host.parameterName(i), names[static_cast<std::size_t>(i)]) << i;
-  EXPECT_EQ(host.parameterName(kParameters), "");
+  ASSERT_EQ(names.size(), static_cast<std::size_t>(kParameterCount));
+  for (int i = 0; i < kParameterCount; ++i) EXPECT_EQ(host.parameterName(i), names[static_cast<std::size_t>(i)]) << i;
+  EXPECT_EQ(host.parameterName(kParameterCount), "");
   EXPECT_EQ(host.parameterName(-1), "");
 }
 
@@ -143,73 +144,73 @@ TEST(VstParameters, DefaultsAsHostsSeeThem) {
   PluginHost host;
   host.start();
   host.dispatch(effSetProgram, 0, 63);  // "Init": every parameter at its default
-  EXPECT_EQ(host.parameterDisplay(0), "1302");
-  EXPECT_EQ(host.parameterDisplay(1), "1");
-  EXPECT_EQ(host.parameterDisplay(2), "0.50");
-  EXPECT_EQ(host.parameterDisplay(5), "Vibrato");
-  EXPECT_EQ(host.parameterDisplay(6), "S + I");
-  EXPECT_EQ(host.parameterDisplay(7), "0");
-  EXPECT_EQ(host.parameterDisplay(11), "1 - Modulation Wheel");
-  EXPECT_EQ(host.parameterDisplay(19), "Off");
-  EXPECT_EQ(host.parameterDisplay(31), "896");
-  EXPECT_EQ(host.parameterDisplay(34), "0");  // step 1: no decimals although it spans 0..1
-  EXPECT_EQ(host.parameterDisplay(35), "0.25");
-  EXPECT_EQ(host.parameterDisplay(82), "0.16");
-  EXPECT_EQ(host.parameterDisplay(90), "0.01");
-  EXPECT_EQ(host.parameterDisplay(234), "0.01");
-  EXPECT_NEAR(host.getParameter(79), 0.27f, 1e-6);  // shape 4
-  EXPECT_NEAR(host.getParameter(80), 0.3f, 1e-6);
-  EXPECT_NEAR(host.getParameter(35), 0.5f, 1e-6);  // shape 2: 0.25 sits at 0.5
-  EXPECT_NEAR(host.getParameter(7), 0.5f, 1e-6);
+  EXPECT_EQ(host.parameterDisplay(kVersion), "1302");
+  EXPECT_EQ(host.parameterDisplay(kVoices), "1");
+  EXPECT_EQ(host.parameterDisplay(kVolume), "0.50");
+  EXPECT_EQ(host.parameterDisplay(kSensorMode), "Vibrato");
+  EXPECT_EQ(host.parameterDisplay(kSensorDestination), "S + I");
+  EXPECT_EQ(host.parameterDisplay(kMasterTune), "0");
+  EXPECT_EQ(host.parameterDisplay(kVibratoSource), "1 - Modulation Wheel");
+  EXPECT_EQ(host.parameterDisplay(kOctaveDown), "Off");
+  EXPECT_EQ(host.parameterDisplay(kJoystickSyntheRange), "896");
+  EXPECT_EQ(host.parameterDisplay(kLfoSpeed), "0");  // step 1: no decimals although it spans 0..1
+  EXPECT_EQ(host.parameterDisplay(kLfoDelay), "0.25");
+  EXPECT_EQ(host.parameterDisplay(kPwmSpeed), "0.16");
+  EXPECT_EQ(host.parameterDisplay(presetParameter(kNoise, kPresetRelease)), "0.01");
+  EXPECT_EQ(host.parameterDisplay(presetParameter(kHammeredPerc4, kPresetRelease)), "0.01");
+  EXPECT_NEAR(host.getParameter(kChorusLfo1), 0.27f, 1e-6);  // shape 4
+  EXPECT_NEAR(host.getParameter(kChorusLfo2), 0.3f, 1e-6);
+  EXPECT_NEAR(host.getParameter(kLfoDelay), 0.5f, 1e-6);  // shape 2: 0.25 sits at 0.5
+  EXPECT_NEAR(host.getParameter(kMasterTune), 0.5f, 1e-6);
   EXPECT_EQ(host.text(effGetParamLabel, 2), "");
 }
 
 TEST(VstParameters, DisplayTextsFollowTheValue) {
   PluginHost host;
   host.start();
-  host.setParameter(1, 1.0f);
-  EXPECT_EQ(host.parameterDisplay(1), "64");
-  host.setParameter(1, 0.5f);  // 3 exactly
-  EXPECT_EQ(host.parameterDisplay(1), "8");
-  host.setParameter(15, 1.0f);
-  EXPECT_EQ(host.parameterDisplay(15), "Velocity");
-  host.setParameter(11, 1.0f);
-  EXPECT_EQ(host.parameterDisplay(11), "119 - Undefined");
-  host.setParameter(13, 13.0f / 126.0f);
-  EXPECT_EQ(host.parameterDisplay(13), "6 - Data Entry MSB");
-  host.setParameter(17, 105.0f / 126.0f);
-  EXPECT_EQ(host.parameterDisplay(17), "98 - NRPN - LSB");
-  host.setParameter(17, 98.0f / 126.0f);
-  EXPECT_EQ(host.parameterDisplay(17), "91 - Effects 1 Depth ");  // trailing blank kept
-  host.setParameter(0, 0.0f);
-  EXPECT_EQ(host.parameterDisplay(0), "1302");
-  host.setParameter(0, 0.8f);
-  EXPECT_EQ(host.parameterDisplay(0), "1302");
-  EXPECT_EQ(host.getParameter(0), 0.0f);  // the constant reads 0 whatever a host wrote
-  host.setParameter(7, 0.0f);
-  EXPECT_EQ(host.parameterDisplay(7), "-256");
-  host.setParameter(34, 1.0f);
-  EXPECT_EQ(host.parameterDisplay(34), "1");
-  host.setParameter(2, 0.333f);  // continuous: not rounded to the step
-  EXPECT_EQ(host.parameterDisplay(2), "0.33");
-  EXPECT_NEAR(host.getParameter(2), 0.333f, 1e-6);
-  host.setParameter(83, 1.0f);
-  EXPECT_EQ(host.parameterDisplay(83), "2.00");
+  host.setParameter(kVoices, 1.0f);
+  EXPECT_EQ(host.parameterDisplay(kVoices), "64");
+  host.setParameter(kVoices, 0.5f);  // 3 exactly
+  EXPECT_EQ(host.parameterDisplay(kVoices), "8");
+  host.setParameter(kLowPassSource, 1.0f);
+  EXPECT_EQ(host.parameterDisplay(kLowPassSource), "Velocity");
+  host.setParameter(kVibratoSource, 1.0f);
+  EXPECT_EQ(host.parameterDisplay(kVibratoSource), "119 - Undefined");
+  host.setParameter(kNoiseSource, 13.0f / 126.0f);
+  EXPECT_EQ(host.parameterDisplay(kNoiseSource), "6 - Data Entry MSB");
+  host.setParameter(kHighPassSource, 105.0f / 126.0f);
+  EXPECT_EQ(host.parameterDisplay(kHighPassSource), "98 - NRPN - LSB");
+  host.setParameter(kHighPassSource, 98.0f / 126.0f);
+  EXPECT_EQ(host.parameterDisplay(kHighPassSource), "91 - Effects 1 Depth ");  // trailing blank kept
+  host.setParameter(kVersion, 0.0f);
+  EXPECT_EQ(host.parameterDisplay(kVersion), "1302");
+  host.setParameter(kVersion, 0.8f);
+  EXPECT_EQ(host.parameterDisplay(kVersion), "1302");
+  EXPECT_EQ(host.getParameter(kVersion), 0.0f);  // the constant reads 0 whatever a host wrote
+  host.setParameter(kMasterTune, 0.0f);
+  EXPECT_EQ(host.parameterDisplay(kMasterTune), "-256");
+  host.setParameter(kLfoSpeed, 1.0f);
+  EXPECT_EQ(host.parameterDisplay(kLfoSpeed), "1");
+  host.setParameter(kVolume, 0.333f);  // continuous: not rounded to the step
+  EXPECT_EQ(host.parameterDisplay(kVolume), "0.33");
+  EXPECT_NEAR(host.getParameter(kVolume), 0.333f, 1e-6);
+  host.setParameter(presetParameter(kNoise, kPresetGain), 1.0f);
+  EXPECT_EQ(host.parameterDisplay(presetParameter(kNoise, kPresetGain)), "2.00");
 }
 
 TEST(VstParameters, HostValuesOutsideRangeOrNotANumberAreBroughtIntoRange) {
   PluginHost host;
   host.start();
-  host.setParameter(1, 7.5f);
-  EXPECT_EQ(host.parameterDisplay(1), "64");
-  host.setParameter(1, -3.0f);
-  EXPECT_EQ(host.parameterDisplay(1), "1");
-  host.setParameter(11, std::nanf(""));
-  EXPECT_EQ(host.parameterDisplay(11), "Off");
-  host.setParameter(2, std::nanf(""));
-  EXPECT_EQ(host.getParameter(2), 0.0f);
-  host.setParameter(2, INFINITY);
-  EXPECT_EQ(host.getParameter(2), 1.0f);
+  host.setParameter(kVoices, 7.5f);
+  EXPECT_EQ(host.parameterDisplay(kVoices), "64");
+  host.setParameter(kVoices, -3.0f);
+  EXPECT_EQ(host.parameterDisplay(kVoices), "1");
+  host.setParameter(kVibratoSource, std::nanf(""));
+  EXPECT_EQ(host.parameterDisplay(kVibratoSource), "Off");
+  host.setParameter(kVolume, std::nanf(""));
+  EXPECT_EQ(host.getParameter(kVolume), 0.0f);
+  host.setParameter(kVolume, INFINITY);
+  EXPECT_EQ(host.getParameter(kVolume), 1.0f);
   host.setParameter(5000, 0.5f);  // ignored
   EXPECT_EQ(host.getParameter(5000), 0.0f);
 }
@@ -220,7 +221,7 @@ TEST(VstParameters, VendorSpecificDisplayOfAValue) {
   char text[64] = {};
   EXPECT_EQ(host.dispatch(effVendorSpecific, 7, 1, text, 1.0f), 0xBEEF);
   EXPECT_STREQ(text, "64");
-  EXPECT_EQ(host.parameterDisplay(1), "1");  // the parameter itself is unchanged
+  EXPECT_EQ(host.parameterDisplay(kVoices), "1");  // the parameter itself is unchanged
   EXPECT_EQ(host.dispatch(effVendorSpecific, 7, 2, text, 0.25f), 0xBEEF);
   EXPECT_STREQ(text, "0.25");
   EXPECT_EQ(host.dispatch(effVendorSpecific, 7, 999, text, 0.25f), 0xBEEF);
@@ -238,17 +239,17 @@ TEST(VstParameters, StringToParameter) {
     return host.dispatch(effString2Parameter, index, 0, const_cast<char*>(text));
   };
   EXPECT_EQ(set(1, "16"), 1);
-  EXPECT_EQ(host.parameterDisplay(1), "16");
+  EXPECT_EQ(host.parameterDisplay(kVoices), "16");
   EXPECT_EQ(set(1, "17"), 0);  // no such display text
-  EXPECT_EQ(host.parameterDisplay(1), "16");
+  EXPECT_EQ(host.parameterDisplay(kVoices), "16");
   EXPECT_EQ(set(15, "Velocity"), 1);
-  EXPECT_EQ(host.parameterDisplay(15), "Velocity");
+  EXPECT_EQ(host.parameterDisplay(kLowPassSource), "Velocity");
   EXPECT_EQ(set(2, "0.25"), 1);
-  EXPECT_EQ(host.parameterDisplay(2), "0.25");
+  EXPECT_EQ(host.parameterDisplay(kVolume), "0.25");
   EXPECT_EQ(set(7, "-300"), 1);  // clamped
-  EXPECT_EQ(host.parameterDisplay(7), "-256");
+  EXPECT_EQ(host.parameterDisplay(kMasterTune), "-256");
   EXPECT_EQ(set(2, "nan"), 1);  // never stored as a number that is not one
-  EXPECT_EQ(host.parameterDisplay(2), "0.00");
+  EXPECT_EQ(host.parameterDisplay(kVolume), "0.00");
   EXPECT_EQ(set(999, "1"), 0);
   EXPECT_EQ(host.dispatch(effString2Parameter, 2, 0, nullptr), 1);
 }
@@ -265,15 +266,15 @@ TEST(VstPrograms, StartWithTheFactoryProgramsAndSwitch) {
   EXPECT_STREQ(name, "");
 
   // Program 0 gets its own sound; program 63 keeps the defaults.
-  host.setParameter(2, 0.8f);
+  host.setParameter(kVolume, 0.8f);
   char newName[] = "Bright Lead";
   host.dispatch(effSetProgramName, 0, 0, newName);
   EXPECT_EQ(host.text(effGetProgramName), "Bright Lead");
   host.dispatch(effSetProgram, 0, 63);
   EXPECT_EQ(host.dispatch(effGetProgram), 63);
-  EXPECT_EQ(host.parameterDisplay(2), "0.50");
+  EXPECT_EQ(host.parameterDisplay(kVolume), "0.50");
   host.dispatch(effSetProgram, 0, 0);
-  EXPECT_EQ(host.parameterDisplay(2), "0.80");
+  EXPECT_EQ(host.parameterDisplay(kVolume), "0.80");
   EXPECT_EQ(host.text(effGetProgramName), "Bright Lead");
   host.dispatch(effSetProgram, 0, 64);  // out of range: nothing changes
   EXPECT_EQ(host.dispatch(effGetProgram), 0);
@@ -293,9 +294,9 @@ TEST(VstPrograms, LongNamesAreBoundedToTheHostBuffer) {
 TEST(VstChunks, ProgramChunkRoundTrip) {
   PluginHost host;
   host.start();
-  host.setParameter(1, 0.5f);
-  host.setParameter(7, 0.75f);
-  host.setParameter(100, 0.3f);
+  host.setParameter(kVoices, 0.5f);
+  host.setParameter(kMasterTune, 0.75f);
+  host.setParameter(presetParameter(kSampleHold16, kPresetCutoff), 0.3f);
   char name[] = "Chunked";
   host.dispatch(effSetProgramName, 0, 0, name);
   const auto chunk = host.getChunk(true);
@@ -316,7 +317,7 @@ TEST(VstChunks, ProgramChunkRoundTrip) {
   PluginHost other;
   other.start();
   ASSERT_EQ(other.setChunk(true, chunk), 1);
-  for (int i = 0; i < kParameters; ++i) EXPECT_EQ(other.getParameter(i), host.getParameter(i)) << i;
+  for (int i = 0; i < kParameterCount; ++i) EXPECT_EQ(other.getParameter(i), host.getParameter(i)) << i;
   EXPECT_EQ(other.text(effGetProgramName), "Chunked");
 }
 
@@ -325,8 +326,8 @@ TEST(VstChunks, BankChunkRestoresEveryProgram) {
   host.start();
   for (int p = 0; p < 64; p += 9) {
     host.dispatch(effSetProgram, 0, p);
-    host.setParameter(2, static_cast<float>(p) / 64.0f);
-    host.setParameter(41, p % 2 ? 1.0f : 0.0f);
+    host.setParameter(kVolume, static_cast<float>(p) / 64.0f);
+    host.setParameter(presetSwitch(kSaw8), p % 2 ? 1.0f : 0.0f);
     std::string name = "Program " + std::to_string(p);
     host.dispatch(effSetProgramName, 0, 0, name.data());
   }
@@ -346,8 +347,8 @@ TEST(VstChunks, BankChunkRestoresEveryProgram) {
   }
   for (int p = 0; p < 64; p += 9) {
     other.dispatch(effSetProgram, 0, p);
-    EXPECT_FLOAT_EQ(other.getParameter(2), static_cast<float>(p) / 64.0f);
-    EXPECT_EQ(other.parameterDisplay(41), p % 2 ? "On" : "Off");
+    EXPECT_FLOAT_EQ(other.getParameter(kVolume), static_cast<float>(p) / 64.0f);
+    EXPECT_EQ(other.parameterDisplay(presetSwitch(kSaw8)), p % 2 ? "On" : "Off");
   }
 }
 
@@ -355,7 +356,7 @@ TEST(VstChunks, BankChunkReloadsTheProgramThatPlayedAndReadsBackStable) {
   PluginHost host;
   host.start();
   host.dispatch(effSetProgram, 0, 12);
-  host.setParameter(2, 0.3f);  // an edit not yet stored in the program
+  host.setParameter(kVolume, 0.3f);  // an edit not yet stored in the program
   const auto bank = host.getChunk(false);
 
   PluginHost reloaded;
@@ -382,8 +383,8 @@ TEST(VstChunks, ChunkHostsGetValuesAndNameBackAtBothIndexes) {
     PluginHost host("Some Host", "Native Instruments");
     host.start();
     host.dispatch(effSetProgram, 0, 5);
-    host.setParameter(2, 0.3f);
-    host.setParameter(41, 1.0f);
+    host.setParameter(kVolume, 0.3f);
+    host.setParameter(presetSwitch(kSaw8), 1.0f);
     char name[] = "Kept";
     host.dispatch(effSetProgramName, 0, 0, name);
     const auto chunk = host.getChunk(program);
@@ -397,7 +398,7 @@ TEST(VstChunks, ChunkHostsGetValuesAndNameBackAtBothIndexes) {
       namesBefore.push_back(text);
     }
     ASSERT_EQ(other.setChunk(program, chunk), 1) << program;
-    for (int i = 0; i < kParameters; ++i) EXPECT_EQ(other.getParameter(i), host.getParameter(i)) << i;
+    for (int i = 0; i < kParameterCount; ++i) EXPECT_EQ(other.getParameter(i), host.getParameter(i)) << i;
     EXPECT_EQ(other.text(effGetProgramName), "Kept");
     for (int p = 1; p < 64; ++p) {
       char text[64] = {};
@@ -421,11 +422,11 @@ TEST(VstChunks, TruncatedOrGarbageChunksDoNotCrash) {
   for (std::size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<unsigned char>(i * 37 + 11);
   host.setChunk(true, junk);
   host.setChunk(false, junk);
-  for (int i = 0; i < kParameters; ++i) {
+  for (int i = 0; i < kParameterCount; ++i) {
     const float v = host.getParameter(i);
     EXPECT_TRUE(v >= 0.0f && v <= 1.0f) << i;
   }
-  EXPECT_EQ(host.parameterDisplay(0), "1302");
+  EXPECT_EQ(host.parameterDisplay(kVersion), "1302");
 }
 
 TEST(VstChunks, ChunkHostsAlwaysGetTheProgramChunk) {
