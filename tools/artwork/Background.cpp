@@ -14,9 +14,10 @@ constexpr Rgb kWhite = {1, 1, 1};
 
 using namespace place;
 
-void drawLabelLines(cairo_t* cr, double x, double y, const std::string& text, Rgb colour, Align align = Align::Centre) {
+void drawLabelLines(cairo_t* cr, double x, double y, const std::string& text, Rgb colour, Align align = Align::Centre,
+                    const Font& font = kLabelFont) {
   std::istringstream in(text);
-  for (std::string line; std::getline(in, line); y += 10) drawText(cr, kLabelFont, colour, x, y, line, align);
+  for (std::string line; std::getline(in, line); y += 10) drawText(cr, font, colour, x, y, line, align);
 }
 
 void drawFrame(cairo_t* cr, const Box& box) {
@@ -36,18 +37,26 @@ void drawBox(cairo_t* cr, const Box& box) {
   if (box.title[0] == 0) return;
 
   // The title sits on the top edge in a badge of the section's colour.
-  const double textW = textWidth(cr, kTitleFont, box.title, kTitleTracking);
-  const double badgeX = box.titleX > 0 ? box.titleX : box.x + 12, badgeH = 14, badgeW = textW + 14;
+  // A narrow box centres its badge and closes up the letters.
+  double tracking = kTitleTracking;
+  double badgeW = textWidth(cr, kTitleFont, box.title, tracking) + 14;
+  double badgeX = box.titleX > 0 ? box.titleX : box.x + 12;
+  if (box.w > 0 && badgeW + 24 > box.w) {
+    tracking = 0;
+    badgeW = textWidth(cr, kTitleFont, box.title) + 14;
+    badgeX = box.x + (box.w - badgeW) / 2;
+  }
+  const double badgeH = 14;
   roundedRect(cr, badgeX, box.y - badgeH / 2, badgeW, badgeH, badgeH / 2);
   setColour(cr, box.section->accent);
   cairo_fill(cr);
-  drawText(cr, kTitleFont, hex(0x1d1e21), badgeX + 7, box.y, box.title, Align::Left, kTitleTracking);
+  drawText(cr, kTitleFont, hex(0x1d1e21), badgeX + 7, box.y, box.title, Align::Left, tracking);
 }
 
 
 void drawHeading(cairo_t* cr, const Heading& heading) {
   const double centre = (heading.x0 + heading.x1) / 2;
-  const double half = textWidth(cr, kHeadingFont, heading.text) / 2 + 5;
+  const double half = textWidth(cr, kHeadingFont, heading.text, kHeadingTracking) / 2 + 5;
   const Rgb colour = heading.section->accent;
   cairo_set_line_width(cr, 1);
   setColour(cr, colour, 0.55);
@@ -59,7 +68,7 @@ void drawHeading(cairo_t* cr, const Heading& heading) {
   cairo_line_to(cr, heading.x1 - 0.5, y);
   cairo_line_to(cr, heading.x1 - 0.5, y + 4);
   cairo_stroke(cr);
-  drawText(cr, kHeadingFont, colour, centre, heading.y, heading.text);
+  drawText(cr, kHeadingFont, colour, centre, heading.y, heading.text, Align::Centre, kHeadingTracking);
 }
 
 // A dark window set into the panel.
@@ -128,12 +137,12 @@ void drawMiddleRow(cairo_t* cr) {
 
   const char* modes[] = {"UP", "VIB", "DOWN"};
   const char* dests[] = {"INS", "S+I", "SYN"};
-  drawLabelLines(cr, kKbsModeX + 7, kKbsY - 10, "MODE", label);
-  drawLabelLines(cr, kKbsDestX + 7, kKbsY - 10, "DEST", label);
+  drawLabelLines(cr, kKbsModeX + 7, kKbsY - 9, "MODE", label);
+  drawLabelLines(cr, kKbsDestX + 7, kKbsY - 9, "DEST", label);
   for (int i = 0; i < 3; ++i) {
     const double y = kKbsY + 6 + 9 * i;
-    drawLabelLines(cr, kKbsModeX + 17, y, modes[i], dim, Align::Left);
-    drawLabelLines(cr, kKbsDestX + 17, y, dests[i], dim, Align::Left);
+    drawLabelLines(cr, kKbsModeX + 17, y, modes[i], dim, Align::Left, kSmallFont);
+    drawLabelLines(cr, kKbsDestX + 17, y, dests[i], dim, Align::Left, kSmallFont);
   }
 
   const double panLabelY = kPanY + kSmallKnob + 10;
@@ -196,14 +205,14 @@ void drawBottomRow(cairo_t* cr) {
   drawLabelLines(cr, kVelocityX + kSmallKnob / 2, kVelocityY + kSmallKnob + 8, "VELOCITY", label);
 
   // Preset panel, under the cover: the fixed labels of its knobs.
-  const double presetLabelY = kPresetKnobY + kTrimpot + 8;
-  drawLabelLines(cr, kPresetGainX + kTrimpot / 2, presetLabelY, "GAIN", label);
+  const double presetLabelY = kPresetKnobY + kTrimpot + 7;
+  drawLabelLines(cr, kPresetGainX + kTrimpot / 2, presetLabelY, "GAIN", label, Align::Centre, kPresetFont);
   const char* envelope[] = {"ATTACK", "DECAY", "SUSTAIN", "RELEASE"};
   for (int j = 0; j < 4; ++j) {
-    drawLabelLines(cr, kPresetEnvX + kPresetEnvPitch * j + kTrimpot / 2, presetLabelY, envelope[j], label);
+    drawLabelLines(cr, kPresetEnvX + kPresetEnvPitch * j + kTrimpot / 2, presetLabelY, envelope[j], label,
+                   Align::Centre, kPresetFont);
   }
-  drawHeading(cr, {"ENVELOPE", kPresetEnvX, kPresetEnvX + 3 * kPresetEnvPitch + kTrimpot, kPresetKnobY - 8, &kMaster});
-  drawLabelLines(cr, kPwmSpeedX + kTrimpot + 4, kPwmSpeedY + 16, "PWM\nSPEED", dim, Align::Left);
+  drawLabelLines(cr, kPwmSpeedX + kTrimpot + 3, kPwmSpeedY + 11, "PWM\nSPEED", dim, Align::Left, kSmallFont);
   drawLabelLines(cr, kCoverX + 8, kPwmSpeedY + 15, "PRESET", dim, Align::Left);
 
   drawLabelLines(cr, kChorusSwitchX + 18, kChorusSwitchY + 5, "ON", dim, Align::Left);

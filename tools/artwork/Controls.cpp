@@ -110,8 +110,8 @@ void drawKnob(cairo_t* cr, double size, double position) {
 }
 
 void drawTab(cairo_t* cr, const TabSwitch& tab, bool on) {
-  const double x = 3, y = 3, w = 26, h = 66;
-  const double press = on ? 1.5 : 0;
+  const double x = 1.5, y = 3, w = 29, h = 66;
+  const double press = on ? 2 : 0;
   const Rgb face = tab.section->tabFace;
 
   roundedRect(cr, x - 1.5, y - 1.5, w + 3, h + 3, 4.5);
@@ -132,15 +132,16 @@ void drawTab(cairo_t* cr, const TabSwitch& tab, bool on) {
   }
 
   const std::vector<std::string> legend = lines(tab.legend);
+  // The legend block is centred in the face above the lamp.
   const double lineHeight = 11;
-  double lineY = y + press + 11;
+  double lineY = y + press + 22 - lineHeight * (static_cast<double>(legend.size()) - 1) / 2;
   for (const std::string& line : legend) {
     const bool footage = !line.empty() && line.back() == '\'';
-    drawTextFitted(cr, footage ? kFootageFont : kLegendFont, kColours.tabLegend, x + w / 2, lineY, line, w - 3);
+    drawTextFitted(cr, footage ? kFootageFont : kLegendFont, kColours.tabLegend, x + w / 2, lineY, line, w - 1);
     lineY += lineHeight;
   }
 
-  const double lampX = x + 6, lampY = y + h - 12 + press, lampW = w - 12, lampH = 5;
+  const double lampX = x + 7, lampY = y + h - 12 + press, lampW = w - 14, lampH = 5;
   roundedRect(cr, lampX - 1, lampY - 1, lampW + 2, lampH + 2, 2.5);
   setColour(cr, kBlack, 0.55);
   cairo_fill(cr);
@@ -195,8 +196,10 @@ void drawLearnButton(cairo_t* cr, double width, double height, const char* text,
   setColour(cr, armed ? armedLamp : kColours.lampOff);
   cairo_fill(cr);
   if (armed) glow(cr, ledX, ledY, 8, armedLamp, 0.5);
-  drawTextFitted(cr, kButtonFont, armed ? mix(armedLamp, kWhite, 0.3) : kColours.buttonText, (width + 18) / 2,
-                 ledY, text, width - 24);
+  const double textX = (width + 18) / 2;
+  drawText(cr, kSmallFont, armed ? kColours.label : kColours.labelDim, textX, ledY - 4.5, "MIDI", Align::Centre, 1);
+  drawTextFitted(cr, kButtonFont, armed ? mix(armedLamp, kWhite, 0.3) : kColours.buttonText, textX, ledY + 5, text,
+                 width - 24);
 }
 
 void drawLed(cairo_t* cr, double size) {

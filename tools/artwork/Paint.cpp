@@ -1,5 +1,7 @@
 #include "tools/artwork/Paint.h"
 
+#include <cmath>
+
 namespace artwork {
 
 namespace {
@@ -50,7 +52,9 @@ void drawText(cairo_t* cr, const Font& font, Rgb colour, double x, double yMiddl
   double left = x;
   if (align == Align::Centre) left = x - width / 2;
   if (align == Align::Right) left = x - width;
-  const double baseline = yMiddle - capital.y_bearing / 2;
+  // Whole-pixel baselines and starts keep small capitals crisp.
+  const double baseline = std::round(yMiddle - capital.y_bearing / 2);
+  left = std::round(left);
   setColour(cr, colour);
   if (tracking == 0) {
     cairo_move_to(cr, left, baseline);

@@ -25,7 +25,7 @@ struct Palette {
 inline constexpr Palette kColours = {
     .panelTop = hex(0x2c2e33), .panelBottom = hex(0x222428),
     .boxTop = hex(0x33363c), .boxBottom = hex(0x2c2f34), .boxEdge = hex(0x4a4e56),
-    .label = hex(0xe4ddcc), .labelDim = hex(0x9c9a92),
+    .label = hex(0xe4ddcc), .labelDim = hex(0xaba89f),
     .recess = hex(0x16171a), .recessEdge = hex(0x55585f),
     .displayText = hex(0xf2b85c),
     .lamp = hex(0xffb347), .lampGlow = hex(0xff8a1e), .lampOff = hex(0x3a2c22),
@@ -51,10 +51,14 @@ inline constexpr Font kTitleFont = {"Liberation Sans", true, 11};
 inline constexpr double kTitleTracking = 1.2;
 inline constexpr Font kLabelFont = {"Liberation Sans Narrow", true, 10};
 inline constexpr Font kHeadingFont = {"Liberation Sans Narrow", true, 10};
-inline constexpr Font kLegendFont = {"Liberation Sans Narrow", true, 10};
-inline constexpr Font kFootageFont = {"Liberation Sans", true, 10};
+inline constexpr double kHeadingTracking = 0.8;
+inline constexpr Font kSmallFont = {"Liberation Sans Narrow", true, 9};
+// As the editor's own text labels of the preset panel, so its fixed and changing labels match.
+inline constexpr Font kPresetFont = {"Liberation Sans", false, 10};
+inline constexpr Font kLegendFont = {"Liberation Sans Narrow", true, 9};
+inline constexpr Font kFootageFont = {"Liberation Sans", true, 11};
 inline constexpr Font kDisplayFont = {"Liberation Sans", true, 13};
-inline constexpr Font kButtonFont = {"Liberation Sans Narrow", true, 11};
+inline constexpr Font kButtonFont = {"Liberation Sans", true, 10};
 inline constexpr Font kLogoFont = {"Liberation Sans", true, 26};
 
 // Knobs: a 270 degree sweep from lower left to lower right, shared by every knob size.
@@ -121,11 +125,11 @@ struct KnobRow {
 
 inline const std::vector<KnobRow> kKnobRows = {
     {place::kPerformanceKnobX, place::kTopKnobY, place::kColumn, place::kSmallKnob,
-     {"MASTER", "SYNTHE", "PORTA\nTIME", "KBS\nINT", "SYN", "INST", "DEPTH", "SPEED", "DELAY"}},
+     {"MASTER", "SYN", "PORTA\nTIME", "KBS\nINT", "SYN", "INST", "DEPTH", "SPEED", "DELAY"}},
     {place::kSyntheKnobX, place::kTopKnobY, place::kColumn, place::kSmallKnob,
      {"PITCH", "A/R", "A/R", "CLOCK", "A/R", "A/R", "DECAY", "A/R", "DECAY"}},
     {place::kInstrumentKnobX, place::kTopKnobY, place::kColumn, place::kSmallKnob,
-     {"CUTOFF", "CUTOFF", "WIDTH", "TONE", "CUTOFF", "CUTOFF", "TONE", "TONE", "ATTACK", "TONE", "DECAY"}},
+     {"FREQ", "FREQ", "WIDTH", "TONE", "FREQ", "FREQ", "TONE", "TONE", "ATTACK", "TONE", "DECAY"}},
 };
 
 // A box of the panel with its title set into the top edge. A box of no width is a title alone.
@@ -137,14 +141,14 @@ struct Box {
 };
 
 inline const std::vector<Box> kBoxes = {
-    {"PERFORMANCE", 16, 8, 352, 226, &kPerformance},
-    {"SYNTHE", 376, 8, 712, 226, &kSynthe, 400},
+    {"PERFORMANCE", 16, 8, 352, 228, &kPerformance},
+    {"SYNTHE", 376, 8, 712, 228, &kSynthe, 400},
     {"INSTRUMENT", 0, 8, 0, 0, &kInstrument, 724},
-    {"OUTPUT", 16, 244, 180, 90, &kMaster},
-    {"KBD SENSOR", 204, 244, 120, 90, &kPerformance},
-    {"PAN", 332, 244, 112, 90, &kMaster},
-    {"PROGRAM", 452, 244, 450, 90, &kMaster},
-    {"", 910, 244, 178, 90, &kMaster},
+    {"OUTPUT", 16, 246, 180, 90, &kMaster},
+    {"KBD SENSOR", 204, 246, 120, 90, &kPerformance},
+    {"PAN", 332, 246, 112, 90, &kMaster},
+    {"PROGRAM", 452, 246, 450, 90, &kMaster},
+    {"", 910, 246, 178, 90, &kMaster},
     {"MODULATION", 16, 344, 360, 136, &kMaster},
     {"VOICES", 384, 344, 60, 136, &kMaster},
     {"PRESET EDIT", 450, 344, 452, 136, &kMaster},

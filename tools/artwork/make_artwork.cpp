@@ -39,8 +39,8 @@ bool drawFrame(cairo_t* cr, const sorvel::PanelImage& image, int frame, double f
     case 135: drawLever(cr, w, frameHeight, 2, frame == 1 ? 0 : 1); return true;  // on is up
     case 136: drawLever(cr, w, frameHeight, 3, frame); return true;
     case 137: drawVoiceCount(cr, w, frameHeight, kVoiceCounts[frame]); return true;
-    case 138: drawLearnButton(cr, w, frameHeight, "MIDI LEARN", frame == 1, kColours.lamp); return true;
-    case 139: drawLearnButton(cr, w, frameHeight, "MIDI UNLEARN", frame == 1, hex(0xff5a4a)); return true;
+    case 138: drawLearnButton(cr, w, frameHeight, "LEARN", frame == 1, kColours.lamp); return true;
+    case 139: drawLearnButton(cr, w, frameHeight, "UNLEARN", frame == 1, hex(0xff5a4a)); return true;
     case 140: drawLed(cr, w); return true;
     case 141: drawSelectButton(cr, w, frame == 1); return true;
     case 142: drawFlipButton(cr, w, frameHeight, frame == 1); return true;
