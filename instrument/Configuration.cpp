@@ -93,7 +93,7 @@ Synth::ConfigurationStatus Synth::readConfiguration() {
   return exists ? ConfigurationStatus::Read : ConfigurationStatus::FileMissing;
 }
 
-void Synth::writeConfiguration(ConfigurationWrite which) {
+bool Synth::writeConfiguration(ConfigurationWrite which) {
   const bool all = which == ConfigurationWrite::All;
   ProfileEntries mapEntries;
   bool thru, ignore;
@@ -108,7 +108,7 @@ void Synth::writeConfiguration(ConfigurationWrite which) {
     ignore = ignoreProgramChange;
     bank = startupBankPath_;
   }
-  configuration_.update([&](ProfileDocument& document) {
+  return configuration_.update([&](ProfileDocument& document) {
     document.replaceSection(kStartupBankSection, {{kFileKey, bank}});
     if (all || which == ConfigurationWrite::MidiThruOnly) document.setValue(kMidiGlobalSection, kMidiThruKey, boolText(thru));
     if (all || which == ConfigurationWrite::IgnoreProgramChangeOnly) {
@@ -119,23 +119,23 @@ void Synth::writeConfiguration(ConfigurationWrite which) {
   });
 }
 
-void Synth::writeStartupBank() {
-  configuration_.writeSection(kStartupBankSection, {{kFileKey, startupBankPath_}});
+bool Synth::writeStartupBank() {
+  return configuration_.writeSection(kStartupBankSection, {{kFileKey, startupBankPath_}});
 }
 
-void Synth::selectStartupBank(const std::string& path) {
+bool Synth::selectStartupBank(const std::string& path) {
   startupBankPath_ = path;
-  writeStartupBank();
+  return writeStartupBank();
 }
 
-void Synth::clearStartupBank() {
+bool Synth::clearStartupBank() {
   startupBankPath_.clear();
-  configuration_.writeSection(kStartupBankSection, {});
+  return configuration_.writeSection(kStartupBankSection, {});
 }
 
-void Synth::setProgramFilesFolder(const std::string& folder) {
+bool Synth::setProgramFilesFolder(const std::string& folder) {
   programFilesFolder_ = folder;
-  configuration_.writeString(kGlobalSection, kProgramFilesKey, folder);
+  return configuration_.writeString(kGlobalSection, kProgramFilesKey, folder);
 }
 
 }  // namespace sorvel

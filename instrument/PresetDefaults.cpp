@@ -47,7 +47,7 @@ void Synth::loadPresetDefaults() {
   }
 }
 
-void Synth::savePresetDefaults() {
+bool Synth::savePresetDefaults() {
   ProfileEntries entries;
   {
     LockGuard guard(lock());
@@ -57,7 +57,7 @@ void Synth::savePresetDefaults() {
       entries.emplace_back(presetDefaultKey(index), formatFixed(p->normalised(), 3));
     }
   }
-  configuration_.writeSection(kPresetDefaultsSection, entries);
+  return configuration_.writeSection(kPresetDefaultsSection, entries);
 }
 
 void Synth::initialiseProgram() {

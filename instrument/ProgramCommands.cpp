@@ -102,7 +102,7 @@ void Synth::runCommand(int number) {
     case command::kSelectStartupBank: {
       std::string chosen;
       if (dialogs().chooseFileToOpen(rememberedFolder(), "fxb", chosen) && !chosen.empty()) {
-        selectStartupBank(chosen);
+        if (!selectStartupBank(chosen)) cannotSave();
       }
       break;
     }
@@ -116,8 +116,9 @@ void Synth::runCommand(int number) {
       break;
     case command::kUnselectStartupBank:
       if (confirm(withPath("The Startup Bank is:\n", startupBankPath_, "\n\nDo you really want to unselect it?"),
-                  "Unselect Startup Bank")) {
-        clearStartupBank();
+                  "Unselect Startup Bank") &&
+          !clearStartupBank()) {
+        cannotSave();
       }
       break;
     case command::kDefaultPathForProgramFiles: {
@@ -125,7 +126,7 @@ void Synth::runCommand(int number) {
       if (dialogs().chooseFileToSave(rememberedFolder(), "[file name is ignored]", " ", chosen) && !chosen.empty()) {
         const std::string folder = folderPart(chosen);
         setRememberedFolder(folder);
-        setProgramFilesFolder(folder);
+        if (!setProgramFilesFolder(folder)) cannotSave();
       }
       break;
     }
@@ -140,8 +141,9 @@ void Synth::runCommand(int number) {
     case command::kSaveConfiguration:
       if (confirm(withPath("The INI configuration file is:\n", configurationPath_,
                            "\n\nDo you really want to overwrite it?"),
-                  "Save Configuration")) {
-        writeConfiguration(ConfigurationWrite::All);
+                  "Save Configuration") &&
+          !writeConfiguration(ConfigurationWrite::All)) {
+        cannotSave();
       }
       break;
     case command::kLoadPresetDefaults:
@@ -151,15 +153,16 @@ void Synth::runCommand(int number) {
       break;
     case command::kSavePresetDefaults:
       if (confirm("Do you really want to overwrite the Preset parameter defaults?",
-                  "Save Preset Parameter Defaults")) {
-        savePresetDefaults();
+                  "Save Preset Parameter Defaults") &&
+          !savePresetDefaults()) {
+        cannotSave();
       }
       break;
     case command::kMidiThru:
-      toggleOption(midiThru, ConfigurationWrite::MidiThruOnly);
+      if (!toggleOption(midiThru, ConfigurationWrite::MidiThruOnly)) cannotSave();
       break;
     case command::kIgnoreProgramChange:
-      toggleOption(ignoreProgramChange, ConfigurationWrite::IgnoreProgramChangeOnly);
+      if (!toggleOption(ignoreProgramChange, ConfigurationWrite::IgnoreProgramChangeOnly)) cannotSave();
       break;
     case command::kCheckOnlineForUpdate:
       checkOnlineForUpdate();
@@ -170,13 +173,15 @@ void Synth::runCommand(int number) {
 }
 
 // The MIDI input reads the option on the audio thread; the file is written with the lock released.
-void Synth::toggleOption(bool& option, ConfigurationWrite which) {
+bool Synth::toggleOption(bool& option, ConfigurationWrite which) {
   {
     LockGuard guard(lock());
     option = !option;
   }
-  writeConfiguration(which);
+  return writeConfiguration(which);
 }
+
+void Synth::cannotSave() { dialogs().showMessage(kCannotSave, kErrorCaption, MessageButtons::Ok); }
 
 void Synth::runFileCommand(int number) {
   const bool bank = number == command::kLoadBank || number == command::kSaveBank;

@@ -73,11 +73,12 @@ class Synth : public IPlugVST {
   // the plug-in folder when there is one) and reads it.
   void setUpConfiguration(const std::string& pluginFolder);
   ConfigurationStatus readConfiguration();
-  void writeConfiguration(ConfigurationWrite which);
-  void writeStartupBank();
-  void selectStartupBank(const std::string& path);
-  void clearStartupBank();
-  void setProgramFilesFolder(const std::string& folder);
+  // The writes are false when the file could not be written; what was on disk then stays.
+  bool writeConfiguration(ConfigurationWrite which);
+  bool writeStartupBank();
+  bool selectStartupBank(const std::string& path);
+  bool clearStartupBank();
+  bool setProgramFilesFolder(const std::string& folder);
   const std::string& configurationPath() const { return configurationPath_; }
   const std::string& startupBankPath() const { return startupBankPath_; }
   const std::string& programFilesFolder() const { return programFilesFolder_; }
@@ -86,7 +87,7 @@ class Synth : public IPlugVST {
   // The user's starting values for the preset parameters, kept in the configuration file.
   void ensurePresetDefaults();
   void loadPresetDefaults();
-  void savePresetDefaults();
+  bool savePresetDefaults();
 
   // The options menu's commands by number, and the program menu's choice.
   void runCommand(int number);
@@ -105,7 +106,9 @@ class Synth : public IPlugVST {
   void pasteProgram();
   bool confirm(const std::string& text, const std::string& caption);
   void runFileCommand(int number);
-  void toggleOption(bool& option, ConfigurationWrite which);
+  bool toggleOption(bool& option, ConfigurationWrite which);
+  // A configuration write that failed, as the user sees it.
+  void cannotSave();
   void useRememberedFolder();
 
  protected:

@@ -1,6 +1,9 @@
 // The options menu's commands through scripted dialogs: every question as the user sees it, No
 // changing nothing, the copy buffer, file commands with their proposed names and remembered
 // folder, failures, the startup bank, the configuration and the MIDI options.
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 
 #include "instrument/ProgramCommands.h"
@@ -55,7 +58,51 @@ class ProgramCommandsTest : public UserFoldersTest {
   }
 };
 
+// As a full disk: a file write beyond a few bytes fails, for every user.
+class FullDisk {
+ public:
+  FullDisk() {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = saved_;
+    tiny.rlim_cur = 16;
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+  }
+  ~FullDisk() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previous_);
+  }
+  FullDisk(const FullDisk&) = delete;
+  FullDisk& operator=(const FullDisk&) = delete;
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int) = SIG_DFL;
+};
+
 }  // namespace
+
+TEST_F(ProgramCommandsTest, ConfigurationWritesThatFailSaySoAndLeaveTheFileAsItWas) {
+  auto plug = makeSorvel();
+  const std::string before = ini();
+  ASSERT_GT(before.size(), 16u);
+  plug->controllerMap()[20] = 115;
+  plug->parameter(kP5Gain)->setClamped(2.0);
+  {
+    FullDisk full;
+    for (int number : {command::kSaveConfiguration, command::kSavePresetDefaults, command::kMidiThru,
+                       command::kSelectStartupBank, command::kDefaultPathForProgramFiles}) {
+      script->calls.clear();
+      answer(MessageAnswer::Yes);
+      choose(file("start.fxb"));
+      plug->runCommand(number);
+      expectError("Cannot save file!");
+      script->answers.clear();
+      script->files.clear();
+    }
+  }
+  EXPECT_EQ(ini(), before);
+}
 
 TEST_F(ProgramCommandsTest, EveryConfirmationIsAskedAsWrittenAndNoChangesNothing) {
   {
