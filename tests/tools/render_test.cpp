@@ -173,6 +173,15 @@ TEST_F(RenderTool, BadInputGivesOneLineErrorsExitCodesAndNoOutput) {
   std::ofstream(notMidi) << "these are not notes\n";
   fs::path damaged = folder_ / "damaged.mid";
   std::ofstream(damaged) << "MThd but nothing else";
+  auto midi = [](const char* name) { return std::string(SORVEL_TEST_MIDI_DIR) + "/" + name; };
+  fs::path longSong = folder_ / "long.mid";
+  {
+    MidiFileBuilder song(0);
+    song.track();
+    song.note(0, 480 * 2 * 60 * 61, 0, 60);  // 61 minutes at 120 beats a minute
+    song.endTrack(480 * 2 * 60 * 61);
+    song.save(longSong);
+  }
   fs::path wrongPlugin = folder_ / "program.fxp";
   {
     // A program file of another plug-in.
@@ -190,6 +199,11 @@ TEST_F(RenderTool, BadInputGivesOneLineErrorsExitCodesAndNoOutput) {
       {{(folder_ / "missing.mid").string(), out}, 1, "cannot read"},
       {{notMidi.string(), out}, 1, "is not a Standard MIDI File"},
       {{damaged.string(), out}, 1, "is not a Standard MIDI File"},
+      // Chunk lengths past the end of the file, and a delta time longer than the format allows.
+      {{midi("midi-overread.mid"), out}, 1, "is not a Standard MIDI File"},
+      {{midi("midi-abort.mid"), out}, 1, "is not a Standard MIDI File"},
+      {{midi("midi-endless.mid"), out}, 1, "is not a Standard MIDI File"},
+      {{"--max-minutes", "1", longSong.string(), out}, 1, "--max-minutes"},
       {{"--program", "No Such Program", in, out}, 1, "no program is named"},
       {{"--program", "64", in, out}, 1, "out of range"},
       {{"--set", "Loudness=1", in, out}, 1, "no parameter is named"},

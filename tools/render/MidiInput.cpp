@@ -8,8 +8,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
+#include "tools/render/MidiFileCheck.h"
 #include "tools/render/RenderError.h"
 
 namespace render {
@@ -35,19 +38,38 @@ bool isChannelMessage(const smf_event_t& event) {
 
 }  // namespace
 
-MidiSong readMidiFile(const std::string& path, double sampleRate, unsigned channelMask) {
-  // Checked first so that a missing file is not reported as a file that is not MIDI, and so that
-  // files of another kind never reach the library, whose failure path leaks.
-  std::FILE* probe = std::fopen(path.c_str(), "rb");
-  if (probe == nullptr) throw RenderError(kExitBadInput, "cannot read '" + path + "': " + std::strerror(errno));
-  char magic[4] = {};
-  const bool midiHeader = std::fread(magic, 1, sizeof magic, probe) == sizeof magic && std::memcmp(magic, "MThd", 4) == 0;
-  std::fclose(probe);
-  if (!midiHeader) throw RenderError(kExitBadInput, "'" + path + "' is not a Standard MIDI File");
+MidiSong readMidiFile(const std::string& path, double sampleRate, unsigned channelMask, double maxSeconds) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw RenderError(kExitBadInput, "cannot read '" + path + "': " + std::strerror(errno));
+  std::vector<std::uint8_t> bytes;
+  char piece[65536];
+  while (bytes.size() <= kMaxMidiFileBytes && in.read(piece, sizeof piece).gcount() > 0) {
+    bytes.insert(bytes.end(), piece, piece + in.gcount());
+  }
+  if (in.bad()) throw RenderError(kExitBadInput, "cannot read '" + path + "'");
+  if (bytes.size() > kMaxMidiFileBytes) throw RenderError(kExitBadInput, "'" + path + "' is too large for a MIDI file");
+  return readMidiBytes(bytes, path, sampleRate, channelMask, maxSeconds);
+}
+
+MidiSong readMidiBytes(const std::vector<std::uint8_t>& bytes, const std::string& name, double sampleRate,
+                       unsigned channelMask, double maxSeconds) {
+  if (bytes.size() < 4 || std::memcmp(bytes.data(), "MThd", 4) != 0) {
+    throw RenderError(kExitBadInput, "'" + name + "' is not a Standard MIDI File");
+  }
+  // The library trusts what a file says about itself: nothing it has not passed reaches it.
+  const std::string problem = midiFileProblem(bytes.data(), bytes.size());
+  if (!problem.empty()) throw RenderError(kExitBadInput, "'" + name + "' is not a Standard MIDI File (" + problem + ")");
 
   g_log_set_default_handler(dropLibraryMessages, nullptr);
-  std::unique_ptr<smf_t, SmfDeleter> smf(smf_load(path.c_str()));
-  if (!smf) throw RenderError(kExitBadInput, "'" + path + "' is not a Standard MIDI File");
+  std::unique_ptr<smf_t, SmfDeleter> smf(smf_load_from_memory(bytes.data(), static_cast<int>(bytes.size())));
+  if (!smf) throw RenderError(kExitBadInput, "'" + name + "' is not a Standard MIDI File");
+  const double seconds = smf_get_length_seconds(smf.get());
+  if (!(seconds <= maxSeconds)) {
+    char text[160];
+    std::snprintf(text, sizeof text, "' lasts %.0f minutes, more than %g (--max-minutes raises the bound)",
+                  seconds / 60.0, maxSeconds / 60.0);
+    throw RenderError(kExitBadInput, "'" + name + text);
+  }
 
   MidiSong song;
   smf_rewind(smf.get());
@@ -59,7 +81,7 @@ MidiSong readMidiFile(const std::string& path, double sampleRate, unsigned chann
     std::memcpy(message.bytes, event->midi_buffer, static_cast<std::size_t>(event->midi_buffer_length));
     song.messages.push_back(message);
   }
-  song.endFrame = frameAt(smf_get_length_seconds(smf.get()), sampleRate);
+  song.endFrame = frameAt(seconds, sampleRate);
   if (!song.messages.empty()) song.endFrame = std::max(song.endFrame, song.messages.back().frame);
   return song;
 }

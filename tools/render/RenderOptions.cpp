@@ -46,6 +46,7 @@ Options:
   --format 24|float  WAV sample format: 24-bit integer (default) or 32-bit float
   --tail SECONDS     keep rendering after the last event (default 3); stops earlier once the
                      output has been silent for half a second
+  --max-minutes N    refuse a MIDI file that lasts longer than N minutes (default 60)
   --plugin PATH      the plug-in library (default: sorvel.so beside this program)
   --list-programs    print the plug-in's programs and exit
   --list-parameters  print the plug-in's parameters with their values and ranges and exit
@@ -107,6 +108,8 @@ RenderOptions parseOptions(int argc, char** argv) {
       }
     } else if (arg == "--tail") {
       options.tailSeconds = numberOption(arg, value(), 0.0, 3600.0);
+    } else if (arg == "--max-minutes") {
+      options.maxMinutes = numberOption(arg, value(), 1.0, 100000.0);
     } else if (arg == "--plugin") {
       options.plugin = value();
     } else if (arg == "--list-programs") {

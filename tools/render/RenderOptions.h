@@ -23,6 +23,7 @@ struct RenderOptions {
   bool singlePrecision = false;
   SampleFormat format = SampleFormat::Pcm24;
   double tailSeconds = 3.0;
+  double maxMinutes = 60.0;  // a longer song is refused
   unsigned channelMask = 0xFFFF;  // bit c: MIDI channel c + 1 plays
   bool listPrograms = false;
   bool listParameters = false;

@@ -72,7 +72,7 @@ int run(int argc, char** argv) {
   MidiSong song;
   if (!listing) {
     if (sameFile(options.input, options.output)) throw RenderError(kExitUsage, "the output would replace the input");
-    song = readMidiFile(options.input, options.sampleRate, options.channelMask);
+    song = readMidiFile(options.input, options.sampleRate, options.channelMask, options.maxMinutes * 60.0);
   }
 
   PluginInstance plugin(pluginPath, options.sampleRate, options.blockSize);
@@ -92,7 +92,12 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SORVEL_ADDRESS_SANITIZER 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(SORVEL_ADDRESS_SANITIZER)
 // The MIDI library does not free its song when a damaged file fails to load; that is not ours to
 // report.
 extern "C" const char* __lsan_default_suppressions() { return "leak:smf_new\n"; }
