@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "SorvelVersion.h"
+
 namespace sorvel {
 
 namespace {
@@ -106,9 +108,9 @@ std::vector<ParameterRow> buildTable() {
   ParameterRow version;
   version.kind = ParameterKind::Int;
   version.name = "Version";
-  version.defaultValue = 1302;
-  version.minimum = 1302;
-  version.maximum = 1302;
+  version.defaultValue = kVersionNumber;
+  version.minimum = kVersionNumber;
+  version.maximum = kVersionNumber;
   version.step = 1;
   t.push_back(version);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "SorvelVersion.h"
 #include "engine/ParameterTable.h"
 
 namespace sorvel {
@@ -15,7 +16,7 @@ PlugDescription Sorvel::description() {
   d.effectName = "Sorvel";
   d.productName = "";
   d.makerName = "Tarnwick Music";
-  d.version = 0x00010302;
+  d.version = kVersionCode;
   d.uniqueId = makeFourCC("qm71");
   d.makerId = makeFourCC("Trwk");
   d.latency = 0;

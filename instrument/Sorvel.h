@@ -10,6 +10,8 @@ namespace sorvel {
 
 class Sorvel : public Synth {
  public:
+  // Names the layout of a program's state, not the release: states saved by earlier releases carry
+  // it too, so it stays when the version moves on.
   static constexpr char kStateTag[] = "Sorvel_1.3.1";
   static constexpr int kStateTagLength = 12;
   static constexpr int kProgramCount = 64;

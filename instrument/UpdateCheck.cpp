@@ -18,7 +18,7 @@ void tellNoAnswer(UserDialogs& dialogs, const UpdateServer& server) {
 
 std::string newVersionQuestion(const std::string& newVersion) {
   return std::string("A new version of ") + kProductName + " is available.\n\n" + "\tYour version: \t" +
-         kOwnVersionText + "\n" + "\tNew version: \t" + newVersion + "\n" + "\nDo you want to go to " +
+         kVersionText + "\n" + "\tNew version: \t" + newVersion + "\n" + "\nDo you want to go to " +
          kMakerWebHost + " to get the new version?";
 }
 
@@ -32,7 +32,7 @@ int tellResult(UserDialogs& dialogs, const UpdateServer& server, const std::stri
                                 MessageIcon::Error);
     return kUpdateNotAVersionDocument;
   }
-  if (leadingVersionNumber(document) < kOwnVersionNumber + 1) {
+  if (leadingVersionNumber(document) < kVersionNumber + 1) {
     dialogs.showMessageWithIcon("Your version is up to date.", kUpdateCheckCaption, MessageButtons::Ok,
                                 MessageIcon::Information);
     return kUpdateResultTold;

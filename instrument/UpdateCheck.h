@@ -3,13 +3,12 @@
 
 #include <string>
 
+#include "SorvelVersion.h"
 #include "platform/UserDialogs.h"
 
 namespace sorvel {
 
 constexpr char kProductName[] = "Sorvel";
-constexpr char kOwnVersionText[] = "1.3.2";
-constexpr int kOwnVersionNumber = 1302;
 
 // The maker's update server, web site (shown to the user) and the product's page.
 constexpr char kUpdateServerHost[] = "www.tarnwick-music.example";

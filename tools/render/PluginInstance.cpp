@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 
+#include "SorvelVersion.h"
 #include "tools/render/RenderError.h"
 
 namespace render {
@@ -17,7 +18,7 @@ using EntryPoint = AEffect* (*)(audioMasterCallback);
 
 constexpr char kHostVendor[] = "Tarnwick Music";
 constexpr char kHostProduct[] = "Sorvel Render";
-constexpr VstInt32 kHostVersion = 1302;
+constexpr VstInt32 kHostVersion = sorvel::kVersionNumber;
 
 // The host an instance is being created by: the plug-in may call back before the host has its
 // effect pointer to look itself up by.
