@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "engine/EngineState.h"
-#include "engine/EngineTables.h"
+#include "dsp/EngineState.h"
+#include "dsp/EngineTables.h"
 #include "voice/Voice.h"
 
 namespace {

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/Conversions.h"
-#include "engine/EngineTables.h"
+#include "dsp/Conversions.h"
+#include "dsp/EngineTables.h"
+#include "dsp/ParameterTable.h"
 #include "engine/GlobalModulation.h"
 #include "engine/Lfo.h"
-#include "engine/ParameterTable.h"
 
 namespace sorvel {
 

@@ -8,12 +8,12 @@
 #include <memory>
 #include <vector>
 
+#include "dsp/EngineState.h"
+#include "dsp/ParameterIds.h"
 #include "engine/EngineHost.h"
-#include "engine/EngineState.h"
 #include "engine/HeldNotes.h"
 #include "engine/ModulationSettings.h"
 #include "engine/OutputStage.h"
-#include "engine/ParameterIds.h"
 #include "voice/Filter.h"
 #include "voice/Voice.h"
 

@@ -2,8 +2,8 @@
 // pitch bend.
 #include <cstdint>
 
+#include "dsp/EngineTables.h"
 #include "engine/Engine.h"
-#include "engine/EngineTables.h"
 
 namespace sorvel {
 

@@ -1,10 +1,10 @@
 // The parameter-changed handler: each parameter's global effect and the value the voices get.
 #include <cmath>
 
-#include "engine/Conversions.h"
+#include "dsp/Conversions.h"
+#include "dsp/ParameterTable.h"
 #include "engine/Engine.h"
 #include "engine/Lfo.h"
-#include "engine/ParameterTable.h"
 
 namespace sorvel {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "dsp/Random.h"
 #include "engine/Lfo.h"
-#include "engine/Random.h"
 
 namespace sorvel {
 

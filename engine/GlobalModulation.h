@@ -2,7 +2,7 @@
 // values, smoothed noise and the pitch modulation of both sections.
 #pragma once
 
-#include "engine/EngineState.h"
+#include "dsp/EngineState.h"
 #include "engine/ModulationSettings.h"
 
 namespace sorvel {

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "engine/Conversions.h"
-#include "engine/EngineTables.h"
-#include "engine/Random.h"
+#include "dsp/Conversions.h"
+#include "dsp/EngineTables.h"
+#include "dsp/Random.h"
 
 namespace sorvel {
 

@@ -1,7 +1,7 @@
 // The three global LFOs: set-up, rate and the once-per-tick step.
 #pragma once
 
-#include "engine/EngineState.h"
+#include "dsp/EngineState.h"
 
 namespace sorvel {
 

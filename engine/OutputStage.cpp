@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/Conversions.h"
+#include "dsp/Conversions.h"
 
 namespace sorvel {
 

@@ -5,7 +5,7 @@
 #include <array>
 #include <string>
 
-#include "engine/ParameterIds.h"
+#include "dsp/ParameterIds.h"
 #include "platform/PrivateProfile.h"
 
 namespace sorvel {

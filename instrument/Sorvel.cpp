@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "SorvelVersion.h"
-#include "engine/ParameterTable.h"
+#include "dsp/ParameterTable.h"
 
 namespace sorvel {
 

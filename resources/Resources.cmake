@@ -3,7 +3,7 @@
 
 add_executable(make_factory_bank
   ${CMAKE_SOURCE_DIR}/tools/make_factory_bank.cpp
-  ${CMAKE_SOURCE_DIR}/engine/ParameterTable.cpp
+  ${CMAKE_SOURCE_DIR}/dsp/ParameterTable.cpp
   ${CMAKE_SOURCE_DIR}/framework/ByteChunk.cpp)
 target_include_directories(make_factory_bank PRIVATE ${CMAKE_SOURCE_DIR} ${SORVEL_GENERATED_DIR})
 

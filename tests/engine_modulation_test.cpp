@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include "dsp/EngineTables.h"
+#include "dsp/Random.h"
 #include "engine/Engine.h"
-#include "engine/EngineTables.h"
 #include "engine/GlobalModulation.h"
 #include "engine/Lfo.h"
-#include "engine/Random.h"
 #include "tests/engine_test_support.h"
 
 using namespace sorvel;

@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include "dsp/Random.h"
 #include "engine/Engine.h"
 #include "engine/EngineHost.h"
-#include "engine/Random.h"
 
 namespace sorvel::test {
 

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "dsp/EngineTables.h"
 #include "engine/Engine.h"
-#include "engine/EngineTables.h"
 #include "tests/engine_test_support.h"
 
 using namespace sorvel;

@@ -3,7 +3,7 @@
 #include <array>
 #include <cmath>
 
-#include "engine/ParameterTable.h"
+#include "dsp/ParameterTable.h"
 #include "instrument/Sorvel.h"
 #include "platform/Resources.h"
 #include "tests/file_test_support.h"

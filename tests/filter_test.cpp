@@ -6,7 +6,7 @@
 #include <complex>
 #include <vector>
 
-#include "engine/EngineTables.h"
+#include "dsp/EngineTables.h"
 #include "tests/alloc_counter.h"
 #include "voice/ChannelFilter.h"
 #include "voice/DualFilter.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/ParameterTable.h"
+#include "dsp/ParameterTable.h"
 #include "instrument/PresetDefaults.h"
 #include "tests/config_test_support.h"
 

@@ -4,7 +4,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/EngineTables.h"
+#include "dsp/EngineTables.h"
 
 namespace sorvel {
 namespace {

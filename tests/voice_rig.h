@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "engine/EngineState.h"
-#include "engine/EngineTables.h"
+#include "dsp/EngineState.h"
+#include "dsp/EngineTables.h"
 #include "voice/Voice.h"
 
 namespace sorvel::test {

@@ -1,7 +1,7 @@
 // What a voice sounds like: footage pitch, waveforms, pulse widths, table levels, the 19 channels.
 #include <gtest/gtest.h>
 
-#include "engine/Random.h"
+#include "dsp/Random.h"
 #include "tests/voice_rig.h"
 
 namespace sorvel {

@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ParameterTable.h"
+#include "dsp/ParameterTable.h"
 #include "framework/ByteChunk.h"
 #include "tools/TextNumbers.h"
 

@@ -4,7 +4,7 @@
 
 #include "voice/FilterRun.h"
 
-#include "engine/EngineTables.h"
+#include "dsp/EngineTables.h"
 
 namespace sorvel {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/EngineTables.h"
+#include "dsp/EngineTables.h"
 
 #include "voice/FilterRun.h"
 

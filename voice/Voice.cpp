@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "engine/Conversions.h"
-#include "engine/EngineState.h"
+#include "dsp/Conversions.h"
+#include "dsp/EngineState.h"
 
 namespace sorvel {
 

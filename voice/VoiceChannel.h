@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "engine/ParameterIds.h"
+#include "dsp/ParameterIds.h"
 #include "voice/ChannelFilter.h"
 #include "voice/DualFilter.h"
 #include "voice/Envelope.h"

@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/Conversions.h"
-#include "engine/EngineState.h"
-#include "engine/EngineTables.h"
-#include "engine/ParameterIds.h"
+#include "dsp/Conversions.h"
+#include "dsp/EngineState.h"
+#include "dsp/EngineTables.h"
+#include "dsp/ParameterIds.h"
 #include "voice/Voice.h"
 
 namespace sorvel {

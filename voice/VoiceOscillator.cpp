@@ -1,7 +1,7 @@
 #include "voice/VoiceOscillator.h"
 
-#include "engine/EngineTables.h"
-#include "engine/Random.h"
+#include "dsp/EngineTables.h"
+#include "dsp/Random.h"
 
 namespace sorvel {
 

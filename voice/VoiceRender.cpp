@@ -2,8 +2,8 @@
 // its envelope, into the section buses; then the buses into the caller's buffers.
 #include <algorithm>
 
-#include "engine/EngineState.h"
-#include "engine/EngineTables.h"
+#include "dsp/EngineState.h"
+#include "dsp/EngineTables.h"
 #include "voice/Voice.h"
 
 namespace sorvel {

@@ -2,7 +2,7 @@
 #include <atomic>
 #include <thread>
 
-#include "engine/ParameterIds.h"
+#include "dsp/ParameterIds.h"
 #include "tests/host/PluginHost.h"
 
 using namespace sorvel;

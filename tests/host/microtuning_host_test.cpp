@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/ParameterIds.h"
+#include "dsp/ParameterIds.h"
 #include "tests/host/PluginHost.h"
 #include "tests/host/SoundMeasures.h"
 #include "tests/tuning_standin.h"

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/ParameterIds.h"
+#include "dsp/ParameterIds.h"
 #include "tests/host/PluginHost.h"
 #include "tests/host/SoundMeasures.h"
 

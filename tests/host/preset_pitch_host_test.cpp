@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "engine/ParameterIds.h"
+#include "dsp/ParameterIds.h"
 #include "tests/host/PluginHost.h"
 #include "tests/host/SoundMeasures.h"
 

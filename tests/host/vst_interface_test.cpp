@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "engine/ParameterIds.h"
+#include "dsp/ParameterIds.h"
 #include "tests/host/PluginHost.h"
 
 using namespace sorvel;

@@ -1,4 +1,4 @@
-#include "engine/EngineTables.h"
+#include "dsp/EngineTables.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <map>
 #include <mutex>
 
-#include "engine/Conversions.h"
+#include "dsp/Conversions.h"
 
 namespace sorvel {
 

@@ -1,4 +1,4 @@
-#include "engine/ParameterTable.h"
+#include "dsp/ParameterTable.h"
 
 #include <cstdio>
 

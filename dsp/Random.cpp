@@ -1,4 +1,4 @@
-#include "engine/Random.h"
+#include "dsp/Random.h"
 
 namespace sorvel {
 

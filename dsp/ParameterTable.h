@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ParameterIds.h"
+#include "dsp/ParameterIds.h"
 
 namespace sorvel {
 
