@@ -89,7 +89,7 @@ Synth::ConfigurationStatus Synth::readConfiguration() {
   const std::string ignore =
       document.valueOr(kMidiGlobalSection, kIgnoreProgramChangeKey, boolText(ignoreProgramChange), kMaxOptionText);
   if (!ignore.empty()) ignoreProgramChange = isTrueText(ignore);
-  controllerMap_ = map;
+  midiLearn_.map() = map;
   return exists ? ConfigurationStatus::Read : ConfigurationStatus::FileMissing;
 }
 
@@ -101,7 +101,7 @@ bool Synth::writeConfiguration(ConfigurationWrite which) {
   {
     LockGuard guard(lock());
     for (int n = 0; n < kControllerCount; ++n) {
-      const int entry = controllerMap_[static_cast<std::size_t>(n)];
+      const int entry = midiLearn_.mappedParameter(n);
       if (entry != -1) mapEntries.emplace_back(controllerKey(n), std::to_string(entry));
     }
     thru = midiThru;

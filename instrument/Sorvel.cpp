@@ -87,7 +87,7 @@ void Sorvel::processMidiMessage(const MidiMessage& message) {
       break;
     case 11:
       if (message.data1 < kControllerCount) {
-        if (learning_) {
+        if (learning()) {
           captureController(message.data1);
         } else {
           midiQueue_.addWithinCapacity(message);

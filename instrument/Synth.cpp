@@ -9,7 +9,6 @@ namespace sorvel {
 
 Synth::Synth(const PlugDescription& description, vst2::audioMasterCallback hostCallback)
     : IPlugVST(description, hostCallback) {
-  controllerMap_.fill(-1);
   // Numbers are formatted and parsed locale-independently everywhere, so the host's locale is
   // left alone.
   pluginFolder_ = moduleFolder();
@@ -29,15 +28,12 @@ void Synth::setDialogs(std::unique_ptr<UserDialogs> dialogs) {
 void Synth::reset() {
   LockGuard guard(lock());
   midiQueue_.resize(MidiEventQueue::burstCapacity(blockSize()));
-  learning_ = false;
+  midiLearn_.stop();
 }
 
 void Synth::parameterChanged(int index) {
   LockGuard guard(lock());
-  if (learning_ && index >= 0 && index < parameterCount()) {
-    capturedParameter_ = index;
-    learnStep();
-  }
+  if (midiLearn_.learning() && index >= 0 && index < parameterCount()) midiLearn_.captureParameter(index);
 }
 
 void Synth::activate(bool on) {
@@ -52,44 +48,16 @@ void Synth::publishAllParametersToHost() {
 
 void Synth::armLearn(bool on, bool unlearnMode) {
   LockGuard guard(lock());
-  capturedController_ = -1;
-  capturedParameter_ = -1;
-  unlearnMode_ = unlearnMode;
-  learning_ = on;
+  midiLearn_.arm(on, unlearnMode);
 }
 
 void Synth::captureController(int controller) {
   LockGuard guard(lock());
-  capturedController_ = controller;
-  learnStep();
+  midiLearn_.captureController(controller);
 }
 
-void Synth::learnStep() {
-  if (learning_) {
-    const bool haveController = capturedController_ >= 0 && capturedController_ < kControllerCount;
-    const bool haveParameter = capturedParameter_ >= 0;
-    if (!unlearnMode_) {
-      if (haveController && haveParameter) {
-        for (int& entry : controllerMap_) {
-          if (entry == capturedParameter_) entry = -1;
-        }
-        controllerMap_[static_cast<std::size_t>(capturedController_)] = capturedParameter_;
-        learning_ = false;
-      }
-    } else if (haveController || haveParameter) {
-      if (haveController) {
-        controllerMap_[static_cast<std::size_t>(capturedController_)] = -1;
-      } else {
-        for (int& entry : controllerMap_) {
-          if (entry == capturedParameter_) entry = -1;
-        }
-      }
-      learning_ = false;
-      unlearnMode_ = false;
-    }
-  }
-  // The learn button comes with the editor; it is reset there when learning ends.
-}
+// The learn button comes with the editor; it is reset there when learning ends.
+void Synth::learnStep() { midiLearn_.step(); }
 
 // The startup bank when one is set and loads, else the bank compiled into the library.
 bool Synth::loadFactoryBank() {
@@ -107,11 +75,6 @@ bool Synth::loadFactoryBank() {
   const bool ok = UnserializePresets(bank, position) >= 0;
   informHostOfProgramChange();
   return ok;
-}
-
-int Synth::mappedParameter(int controller) const {
-  if (controller < 0 || controller >= kControllerCount) return -1;
-  return controllerMap_[static_cast<std::size_t>(controller)];
 }
 
 }  // namespace sorvel

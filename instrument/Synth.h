@@ -8,6 +8,7 @@
 
 #include "framework/IPlugVST.h"
 #include "instrument/MidiEventQueue.h"
+#include "instrument/MidiLearn.h"
 #include "instrument/MtsClient.h"
 #include "platform/PrivateProfile.h"
 #include "platform/UserDialogs.h"
@@ -16,7 +17,7 @@ namespace sorvel {
 
 class Synth : public IPlugVST {
  public:
-  static constexpr int kControllerCount = 120;
+  static constexpr int kControllerCount = MidiLearn::kControllerCount;
 
   Synth(const PlugDescription& description, vst2::audioMasterCallback hostCallback);
   ~Synth() override;
@@ -44,17 +45,17 @@ class Synth : public IPlugVST {
   void learnStep();
 
   MidiEventQueue& midiQueue() { return midiQueue_; }
-  std::array<int, kControllerCount>& controllerMap() { return controllerMap_; }
+  MidiLearn::ControllerMap& controllerMap() { return midiLearn_.map(); }
   // Parameter index that controller n drives, or -1.
-  int mappedParameter(int controller) const;
+  int mappedParameter(int controller) const { return midiLearn_.mappedParameter(controller); }
 
   bool midiThru = false;
   bool ignoreProgramChange = false;
 
-  bool learning() const { return learning_; }
-  bool unlearnMode() const { return unlearnMode_; }
-  int capturedController() const { return capturedController_; }
-  int capturedParameter() const { return capturedParameter_; }
+  bool learning() const { return midiLearn_.learning(); }
+  bool unlearnMode() const { return midiLearn_.unlearnMode(); }
+  int capturedController() const { return midiLearn_.capturedController(); }
+  int capturedParameter() const { return midiLearn_.capturedParameter(); }
 
   const std::string& pluginFolder() const { return pluginFolder_; }
 
@@ -120,16 +121,11 @@ class Synth : public IPlugVST {
   std::string configurationPath_;
   std::string startupBankPath_;
   std::string programFilesFolder_;
-  std::array<int, kControllerCount> controllerMap_;
+  MidiLearn midiLearn_;
 
   std::unique_ptr<UserDialogs> dialogs_;
   PrivateProfile configuration_;
   std::unique_ptr<MtsClient> mtsClient_;
-
-  bool learning_ = false;
-  bool unlearnMode_ = false;
-  int capturedController_ = -1;
-  int capturedParameter_ = -1;
 };
 
 }  // namespace sorvel

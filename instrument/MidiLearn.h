@@ -1,0 +1,45 @@
+// Which parameter each MIDI controller drives, and the learn procedure that pairs a moved
+// controller with a touched parameter (or, in unlearn mode, clears either). Callers hold the
+// plug-in lock.
+#pragma once
+
+#include <array>
+
+namespace sorvel {
+
+class MidiLearn {
+ public:
+  static constexpr int kControllerCount = 120;
+  using ControllerMap = std::array<int, kControllerCount>;  // parameter index, or -1
+
+  MidiLearn() { map_.fill(-1); }
+
+  ControllerMap& map() { return map_; }
+  const ControllerMap& map() const { return map_; }
+  // Parameter index that controller n drives, or -1.
+  int mappedParameter(int controller) const;
+
+  // A click on the learn button: arms (or disarms) learning in the given mode.
+  void arm(bool on, bool unlearnMode);
+  void stop() { learning_ = false; }
+  void captureController(int controller);
+  void captureParameter(int index);
+  // Pairs or clears once enough has been captured; ends learning when it did.
+  void step();
+
+  bool learning() const { return learning_; }
+  bool unlearnMode() const { return unlearnMode_; }
+  int capturedController() const { return capturedController_; }
+  int capturedParameter() const { return capturedParameter_; }
+
+ private:
+  void unmapParameter(int index);
+
+  ControllerMap map_;
+  bool learning_ = false;
+  bool unlearnMode_ = false;
+  int capturedController_ = -1;
+  int capturedParameter_ = -1;
+};
+
+}  // namespace sorvel
