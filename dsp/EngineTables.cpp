@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "dsp/Conversions.h"
+#include "dsp/SawtoothTable.h"
 
 namespace sorvel {
 
@@ -67,27 +68,12 @@ double interpolate(const double* table, double pitch) {
   return table[k] + (table[k + 1] - table[k]) * fraction;
 }
 
-// One period of a band-limited sawtooth with the given number of harmonics, the upper ones
-// tapered by a raised cosine.
-void buildSawtooth(std::vector<double>& table, int harmonics) {
-  std::vector<double> weight(harmonics + 1, 0.0);
-  for (int j = 2; j <= harmonics; ++j) {
-    weight[j] = (0.54 + 0.46 * std::cos((j - 1) * (kPi / 2.0) / (harmonics - 1))) * 0.5 / j;
-  }
-  table.assign(kWaveTableSize, 0.0);
-  for (int i = 0; i < kWaveTableSize; ++i) {
-    const double x = 2.0 * kPi * i / 4096.0;
-    double value = 0.5 * std::sin(x);
-    for (int j = 2; j <= harmonics; ++j) value += weight[j] * std::sin(j * x);
-    table[i] = value;
-  }
-}
-
-// The wave tables do not depend on the sample rate: built once, copied into every rate's tables.
+// The wave tables do not depend on the sample rate: built with the plug-in, copied into every
+// rate's tables.
 const std::array<std::vector<double>, kWaveTableCount>& sawtoothTables() {
   static const std::array<std::vector<double>, kWaveTableCount> tables = [] {
     std::array<std::vector<double>, kWaveTableCount> built;
-    for (int t = 0; t < kWaveTableCount; ++t) buildSawtooth(built[t], 1 << (10 - t));
+    for (int t = 0; t < kWaveTableCount; ++t) built[t].assign(kSawtoothTables[t], kSawtoothTables[t] + kWaveTableSize);
     return built;
   }();
   return tables;
