@@ -163,11 +163,11 @@ struct Heading {
 };
 
 inline const std::vector<Heading> kHeadings = {
-    {"TUNE", 28, 84, 60, &kPerformance},
-    {"JOYSTICK", 156, 212, 60, &kPerformance},
-    {"VIBRATO LFO", 220, 340, 60, &kPerformance},
-    {"FOOTAGE ENVELOPES", 444, 692, 46, &kSynthe},
-    {"TONE ADJUST", 732, 1076, 60, &kInstrument},
+    {"TUNE", 28, 84, 50, &kPerformance},
+    {"JOYSTICK", 156, 212, 50, &kPerformance},
+    {"VIBRATO LFO", 220, 340, 50, &kPerformance},
+    {"FOOTAGE ADJUST", 444, 692, 50, &kSynthe},
+    {"TONE ADJUST", 732, 1076, 50, &kInstrument},
 };
 
 // A free label; x is its centre unless aligned otherwise.
