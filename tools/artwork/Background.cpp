@@ -162,8 +162,7 @@ void drawMiddleRow(cairo_t* cr) {
   cairo_stroke(cr);
   const double underY = kProgramBottom + 15;
   drawLabelLines(cr, kProgramX - 6, underY, "PROGRAM", dim, Align::Left);
-  drawLabelLines(cr, kPrevX + 10, underY, "PREV", label);
-  drawLabelLines(cr, kNextX + 10, underY, "NEXT", label);
+  drawLabelLines(cr, (kPrevX + kNextX + 20) / 2, underY, "PREV / NEXT", label);
 
   roundedRect(cr, kOptionX, kOptionY + 1, kOptionSize, kOptionSize, 3);
   setColour(cr, kBlack, 0.45);
