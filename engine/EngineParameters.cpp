@@ -25,6 +25,51 @@ double withinRange(int index, double value) {
   return value > row.maximum ? row.maximum : value;
 }
 
+
+// Parameters whose global effect is to be copied into a modulation setting or handed to the output
+// stage as they are.
+template <typename Target>
+struct ParameterTarget {
+  int id;
+  Target target;
+};
+
+constexpr ParameterTarget<double ModulationSettings::*> kSettingValues[] = {
+    {kMasterTune, &ModulationSettings::masterTune},
+    {kVibratoDepth, &ModulationSettings::vibratoDepth},
+    {kNoiseDepth, &ModulationSettings::noiseDepth},
+    {kLowPassDepth, &ModulationSettings::lowPassDepth},
+    {kHighPassDepth, &ModulationSettings::highPassDepth},
+    {kSensorIntensity, &ModulationSettings::keyboardSensorIntensity},
+    {kJoystickSyntheRange, &ModulationSettings::joystickSyntheRange},
+    {kJoystickInstrumentRange, &ModulationSettings::joystickInstrumentRange},
+};
+
+constexpr ParameterTarget<int ModulationSettings::*> kSettingChoices[] = {
+    {kSensorMode, &ModulationSettings::keyboardSensorMode},
+    {kSensorDestination, &ModulationSettings::keyboardSensorDestination},
+    {kVibratoSource, &ModulationSettings::vibratoSource},
+    {kNoiseSource, &ModulationSettings::noiseSource},
+    {kLowPassSource, &ModulationSettings::lowPassSource},
+    {kHighPassSource, &ModulationSettings::highPassSource},
+};
+
+constexpr ParameterTarget<bool ModulationSettings::*> kSettingSwitches[] = {
+    {kKeyboardSensor, &ModulationSettings::keyboardSensorOn},
+    {kJoystickSynthe, &ModulationSettings::joystickSynthe},
+    {kJoystickInstrument, &ModulationSettings::joystickInstrument},
+};
+
+constexpr ParameterTarget<void (OutputStage::*)(double)> kOutputValues[] = {
+    {kVolume, &OutputStage::setVolume},
+    {kBalance, &OutputStage::setBalance},
+    {kPanSynthe, &OutputStage::setSynthePan},
+    {kPanInstrument, &OutputStage::setInstrumentPan},
+    {kChorusSyntheMix, &OutputStage::setSyntheMix},
+    {kChorusInstrumentMix, &OutputStage::setInstrumentMix},
+    {kChorusDepth, &OutputStage::setChorusDepth},
+};
+
 }  // namespace
 
 double Engine::voiceValue(int index, double x) {
@@ -59,78 +104,37 @@ void Engine::parameterChanged(int index, double value) {
 
 void Engine::applyGlobalEffect(int index, double x) {
   const bool on = x >= 0.5;
-  const int n = truncateToInt(x);
-  ModulationSettings& s = settings_;
+  for (const auto& [id, field] : kSettingValues) {
+    if (id == index) {
+      settings_.*field = x;
+      return;
+    }
+  }
+  for (const auto& [id, field] : kSettingChoices) {
+    if (id == index) {
+      settings_.*field = truncateToInt(x);
+      return;
+    }
+  }
+  for (const auto& [id, field] : kSettingSwitches) {
+    if (id == index) {
+      settings_.*field = on;
+      return;
+    }
+  }
+  for (const auto& [id, setter] : kOutputValues) {
+    if (id == index) {
+      (output_.*setter)(x);
+      return;
+    }
+  }
   switch (index) {
     case kVoices:
       setVoicesInUse(x);
       break;
-    case kVolume:
-      output_.setVolume(x);
-      break;
-    case kBalance:
-      output_.setBalance(x);
-      break;
-    case kSensorMode:
-      s.keyboardSensorMode = n;
-      break;
-    case kSensorDestination:
-      s.keyboardSensorDestination = n;
-      break;
-    case kMasterTune:
-      s.masterTune = x;
-      break;
-    case kPanSynthe:
-      output_.setSynthePan(x);
-      break;
-    case kPanInstrument:
-      output_.setInstrumentPan(x);
-      break;
-    case kVibratoSource:
-      s.vibratoSource = n;
-      break;
-    case kVibratoDepth:
-      s.vibratoDepth = x;
-      break;
-    case kNoiseSource:
-      s.noiseSource = n;
-      break;
-    case kNoiseDepth:
-      s.noiseDepth = x;
-      break;
-    case kLowPassSource:
-      s.lowPassSource = n;
-      break;
-    case kLowPassDepth:
-      s.lowPassDepth = x;
-      break;
-    case kHighPassSource:
-      s.highPassSource = n;
-      break;
-    case kHighPassDepth:
-      s.highPassDepth = x;
-      break;
     case kOctaveDown:
     case kOctaveUp:
       setOctave(index, on);
-      break;
-    case kKeyboardSensor:
-      s.keyboardSensorOn = on;
-      break;
-    case kJoystickSynthe:
-      s.joystickSynthe = on;
-      break;
-    case kJoystickInstrument:
-      s.joystickInstrument = on;
-      break;
-    case kSensorIntensity:
-      s.keyboardSensorIntensity = x;
-      break;
-    case kJoystickSyntheRange:
-      s.joystickSyntheRange = x;
-      break;
-    case kJoystickInstrumentRange:
-      s.joystickInstrumentRange = x;
       break;
     case kLfoSpeed:
       setLfoRate(state_.vibratoLfo, lfoRateLaw(x));
@@ -144,20 +148,11 @@ void Engine::applyGlobalEffect(int index, double x) {
     case kChorus:
       output_.setChorusOn(on);
       break;
-    case kChorusSyntheMix:
-      output_.setSyntheMix(x);
-      break;
-    case kChorusInstrumentMix:
-      output_.setInstrumentMix(x);
-      break;
     case kChorusLfo1:
       output_.setChorusRate(0, x);
       break;
     case kChorusLfo2:
       output_.setChorusRate(1, x);
-      break;
-    case kChorusDepth:
-      output_.setChorusDepth(x);
       break;
     default:
       break;

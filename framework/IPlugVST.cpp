@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "framework/HostIdentification.h"
 #include "framework/IGraphics.h"
@@ -17,6 +18,20 @@ namespace {
 constexpr int kParameterTextCapacity = 32;
 constexpr int kMaxBlockSize = 1 << 20;
 constexpr int kHostStringCapacity = 256;
+constexpr VstIntPtr kVstVersion = 2400;  // the interface version this binding implements
+constexpr VstIntPtr kIdentifyAnswer = fourCC('N', 'v', 'E', 'f');
+// Vendor-specific questions some hosts ask about a parameter (its index in value): the display text
+// of the value in opt, and whether it moves in steps. kVendorAnswered says the question was understood.
+constexpr VstInt32 kVendorDisplayOfValue = 7;
+constexpr VstInt32 kVendorIsStepped = 8;
+constexpr VstIntPtr kVendorAnswered = 0xBEEF;
+
+// A name into a host buffer; 1 when there was a buffer.
+VstIntPtr copyName(void* ptr, const std::string& name, int capacity) {
+  if (ptr == nullptr) return 0;
+  copyBounded(static_cast<char*>(ptr), name.c_str(), capacity);
+  return 1;
+}
 
 IPlugVST* plugOf(AEffect* effect) {
   return effect == nullptr ? nullptr : static_cast<IPlugVST*>(effect->object);
@@ -253,11 +268,57 @@ VstIntPtr IPlugVST::dispatcherEntry(AEffect* effect, VstInt32 opcode, VstInt32 i
 }
 
 VstIntPtr IPlugVST::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+  // Each group answers the opcodes it knows; the audio-rate ones come first. Others get 0.
+  for (const auto group : {&IPlugVST::dispatchProcessing, &IPlugVST::dispatchPrograms, &IPlugVST::dispatchParameters,
+                           &IPlugVST::dispatchEditor, &IPlugVST::dispatchDescription}) {
+    if (const Answer answer = (this->*group)(opcode, index, value, ptr, opt)) return *answer;
+  }
+  return 0;
+}
+
+// Opening, rate, block size, activation, events, state chunks and the speaker arrangements.
+IPlugVST::Answer IPlugVST::dispatchProcessing(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                              float opt) {
   switch (opcode) {
+    case effProcessEvents:
+      return processEvents(static_cast<const VstEvents*>(ptr));
     case effOpen:
       hostSpecificInit();
       announceAllParameters();
       return 0;
+    case effSetSampleRate:
+      setSampleRate(opt);
+      reset();
+      return 0;
+    case effSetBlockSize:
+      setBlockSize(static_cast<int>(std::clamp<VstIntPtr>(value, 1, kMaxBlockSize)));
+      reset();
+      return 0;
+    case effMainsChanged:
+      activate(value != 0);
+      if (value == 0) reset();
+      return 0;
+    case effGetChunk:
+      return getChunk(index, ptr);
+    case effSetChunk:
+      return setChunk(index, value, ptr);
+    case effProcessVarIo:
+      return 0;
+    case effSetSpeakerArrangement:
+      setSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value), true);
+      setSpeakerArrangement(static_cast<VstSpeakerArrangement*>(ptr), false);
+      return 1;
+    case effGetSpeakerArrangement:
+      if (value != 0) *reinterpret_cast<VstSpeakerArrangement**>(value) = &inputArrangement_;
+      if (ptr != nullptr) *static_cast<VstSpeakerArrangement**>(ptr) = &outputArrangement_;
+      return 1;
+    default:
+      return std::nullopt;
+  }
+}
+
+IPlugVST::Answer IPlugVST::dispatchPrograms(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float) {
+  switch (opcode) {
     case effSetProgram:
       ModifyCurrentPreset();
       if (value >= 0 && value < programCount()) recallProgram(static_cast<int>(value));
@@ -275,38 +336,60 @@ VstIntPtr IPlugVST::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
     case effGetProgramName:
       if (ptr != nullptr) copyBounded(static_cast<char*>(ptr), programName(currentProgram()).c_str(), kVstMaxProgNameLen);
       return 0;
+    case effGetProgramNameIndexed: {
+      const std::string name = programName(index);
+      if (ptr != nullptr) copyBounded(static_cast<char*>(ptr), name.c_str(), kVstMaxProgNameLen);
+      return ptr != nullptr && !name.empty() ? 1 : 0;
+    }
+    default:
+      return std::nullopt;
+  }
+}
+
+// Parameter names and texts, including the two vendor-specific questions about one parameter.
+IPlugVST::Answer IPlugVST::dispatchParameters(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                              float opt) {
+  const IParam* p = parameter(index);
+  switch (opcode) {
     case effGetParamLabel:
-      if (ptr != nullptr && parameter(index) != nullptr) {
-        copyBounded(static_cast<char*>(ptr), parameter(index)->labelForHost(), kParameterTextCapacity);
-      }
+      if (ptr != nullptr && p != nullptr) copyBounded(static_cast<char*>(ptr), p->labelForHost(), kParameterTextCapacity);
       return 0;
     case effGetParamDisplay:
-      if (ptr != nullptr && parameter(index) != nullptr) {
-        const IParam* p = parameter(index);
+      if (ptr != nullptr && p != nullptr) {
         copyBounded(static_cast<char*>(ptr), p->formatForDisplay(p->value(), false).c_str(), kParameterTextCapacity);
       }
       return 0;
     case effGetParamName:
-      if (ptr != nullptr && parameter(index) != nullptr) {
-        copyBounded(static_cast<char*>(ptr), parameter(index)->name(), kParameterTextCapacity);
-      }
+      if (ptr != nullptr && p != nullptr) copyBounded(static_cast<char*>(ptr), p->name(), kParameterTextCapacity);
       return 0;
-    case effSetSampleRate:
-      setSampleRate(opt);
-      reset();
-      return 0;
-    case effSetBlockSize:
-      setBlockSize(static_cast<int>(std::clamp<VstIntPtr>(value, 1, kMaxBlockSize)));
-      reset();
-      return 0;
-    case effMainsChanged:
-      if (value != 0) {
-        activate(true);
-      } else {
-        activate(false);
-        reset();
-      }
-      return 0;
+    case effCanBeAutomated:
+      return 1;
+    case effString2Parameter:
+      return stringToParameter(index, static_cast<const char*>(ptr));
+    case effVendorSpecific:
+      return vendorSpecific(index, value, ptr, opt);
+    default:
+      return std::nullopt;
+  }
+}
+
+VstIntPtr IPlugVST::vendorSpecific(VstInt32 index, VstIntPtr value, void* ptr, float opt) {
+  const bool known = value >= 0 && value < parameterCount();
+  if (index == kVendorDisplayOfValue && ptr != nullptr) {
+    if (known) {
+      const IParam* p = parameter(static_cast<int>(value));
+      copyBounded(static_cast<char*>(ptr), p->formatForDisplay(opt, true).c_str(), kParameterTextCapacity);
+    }
+    return kVendorAnswered;
+  }
+  if (index == kVendorIsStepped && known && parameter(static_cast<int>(value))->kind() != IParam::kTypeDouble) {
+    return kVendorAnswered;
+  }
+  return 0;
+}
+
+IPlugVST::Answer IPlugVST::dispatchEditor(VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, float) {
+  switch (opcode) {
     case effEditGetRect:
       if (ptr != nullptr && editor() != nullptr) {
         *static_cast<ERect**>(ptr) = &editorRect_;
@@ -330,84 +413,50 @@ VstIntPtr IPlugVST::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, v
     case effIdle:
       idle();
       return 0;
+    default:
+      return std::nullopt;
+  }
+}
+
+// What the plug-in is: identity, names, pins, category, capabilities and key names.
+IPlugVST::Answer IPlugVST::dispatchDescription(VstInt32 opcode, VstInt32 index, VstIntPtr, void* ptr, float) {
+  switch (opcode) {
     case effIdentify:
-      return fourCC('N', 'v', 'E', 'f');
-    case effGetChunk:
-      return getChunk(index, ptr);
-    case effSetChunk:
-      return setChunk(index, value, ptr);
-    case effProcessEvents:
-      return processEvents(static_cast<const VstEvents*>(ptr));
-    case effCanBeAutomated:
-      return 1;
-    case effString2Parameter:
-      return stringToParameter(index, static_cast<const char*>(ptr));
-    case effGetProgramNameIndexed: {
-      const std::string name = programName(index);
-      if (ptr != nullptr) copyBounded(static_cast<char*>(ptr), name.c_str(), kVstMaxProgNameLen);
-      return ptr != nullptr && !name.empty() ? 1 : 0;
-    }
+      return kIdentifyAnswer;
     case effGetInputProperties:
       return pinProperties(true, index, ptr);
     case effGetOutputProperties:
       return pinProperties(false, index, ptr);
     case effGetPlugCategory:
       return isInstrument() ? kPlugCategSynth : kPlugCategEffect;
-    case effProcessVarIo:
-      return 0;
-    case effSetSpeakerArrangement:
-      setSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value), true);
-      setSpeakerArrangement(static_cast<VstSpeakerArrangement*>(ptr), false);
-      return 1;
     case effGetEffectName:
-      if (ptr == nullptr) return 0;
-      copyBounded(static_cast<char*>(ptr), effectName().c_str(), kVstMaxEffectNameLen);
-      return 1;
+      return copyName(ptr, effectName(), kVstMaxEffectNameLen);
     case effGetVendorString:
-      if (ptr == nullptr) return 0;
-      copyBounded(static_cast<char*>(ptr), makerName().c_str(), kVstMaxVendorStrLen);
-      return 1;
+      return copyName(ptr, makerName(), kVstMaxVendorStrLen);
     case effGetProductString:
-      if (ptr == nullptr) return 0;
-      copyBounded(static_cast<char*>(ptr), productName().c_str(), kVstMaxProductStrLen);
-      return 1;
+      return copyName(ptr, productName(), kVstMaxProductStrLen);
     case effGetVendorVersion:
       return decimalVersion(version());
-    case effVendorSpecific:
-      if (index == 7 && ptr != nullptr) {
-        if (value >= 0 && value < parameterCount()) {
-          const IParam* p = parameter(static_cast<int>(value));
-          copyBounded(static_cast<char*>(ptr), p->formatForDisplay(opt, true).c_str(), kParameterTextCapacity);
-        }
-        return 0xBEEF;
-      }
-      if (index == 8 && value >= 0 && value < parameterCount() &&
-          parameter(static_cast<int>(value))->kind() != IParam::kTypeDouble) {
-        return 0xBEEF;
-      }
-      return 0;
     case effCanDo:
       return canDo(static_cast<const char*>(ptr));
     case effGetTailSize:
       return tailSize();
     case effGetVstVersion:
-      return 2400;
-    case effGetMidiKeyName: {
-      if (ptr == nullptr) return 0;
-      auto* key = static_cast<MidiKeyName*>(ptr);
-      key->keyName[0] = '\0';
-      std::string text;
-      const bool named = midiNoteName(key->thisKeyNumber, text);
-      copyBounded(key->keyName, text.c_str(), kVstMaxLabelLen);
-      return named ? 1 : 0;
-    }
-    case effGetSpeakerArrangement:
-      if (value != 0) *reinterpret_cast<VstSpeakerArrangement**>(value) = &inputArrangement_;
-      if (ptr != nullptr) *static_cast<VstSpeakerArrangement**>(ptr) = &outputArrangement_;
-      return 1;
+      return kVstVersion;
+    case effGetMidiKeyName:
+      return midiKeyName(static_cast<MidiKeyName*>(ptr));
     default:
-      return 0;
+      return std::nullopt;
   }
+}
+
+VstIntPtr IPlugVST::midiKeyName(MidiKeyName* key) {
+  if (key == nullptr) return 0;
+  key->keyName[0] = '\0';
+  std::string text;
+  const bool named = midiNoteName(key->thisKeyNumber, text);
+  copyBounded(key->keyName, text.c_str(), kVstMaxLabelLen);
+  return named ? 1 : 0;
 }
 
 VstIntPtr IPlugVST::getChunk(VstInt32 index, void* ptr) {

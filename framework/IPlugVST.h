@@ -2,6 +2,7 @@
 // dispatcher, the audio callbacks and the host services reached through the host callback.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "framework/IPlugBase.h"
@@ -48,6 +49,15 @@ class IPlugVST : public IPlugBase {
 
  private:
   vst2::VstIntPtr dispatch(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr, float opt);
+  // The dispatcher's opcode groups: each returns nothing for an opcode outside its group.
+  using Answer = std::optional<vst2::VstIntPtr>;
+  Answer dispatchProcessing(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr, float opt);
+  Answer dispatchPrograms(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr, float opt);
+  Answer dispatchParameters(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr, float opt);
+  Answer dispatchEditor(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr, float opt);
+  Answer dispatchDescription(vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr, float opt);
+  vst2::VstIntPtr vendorSpecific(vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr, float opt);
+  vst2::VstIntPtr midiKeyName(vst2::MidiKeyName* key);
   vst2::VstIntPtr callHost(vst2::VstInt32 opcode, vst2::VstInt32 index = 0, vst2::VstIntPtr value = 0,
                            void* ptr = nullptr, float opt = 0.0f);
   std::string askHostString(vst2::VstInt32 opcode);

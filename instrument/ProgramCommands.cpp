@@ -99,6 +99,31 @@ void Synth::runCommand(int number) {
     case command::kSaveBank:
       runFileCommand(number);
       break;
+    case command::kSelectStartupBank:
+    case command::kLoadStartupBank:
+    case command::kUnselectStartupBank:
+    case command::kDefaultPathForProgramFiles:
+      runFolderCommand(number);
+      break;
+    case command::kReloadConfiguration:
+    case command::kSaveConfiguration:
+    case command::kLoadPresetDefaults:
+    case command::kSavePresetDefaults:
+    case command::kMidiThru:
+    case command::kIgnoreProgramChange:
+      runConfigurationCommand(number);
+      break;
+    case command::kCheckOnlineForUpdate:
+      checkOnlineForUpdate();
+      break;
+    default:
+      break;
+  }
+}
+
+// The startup bank and the program files' folder.
+void Synth::runFolderCommand(int number) {
+  switch (number) {
     case command::kSelectStartupBank: {
       std::string chosen;
       if (dialogs().chooseFileToOpen(rememberedFolder(), "fxb", chosen) && !chosen.empty()) {
@@ -130,6 +155,14 @@ void Synth::runCommand(int number) {
       }
       break;
     }
+    default:
+      break;
+  }
+}
+
+// The configuration file, the preset defaults kept in it and the MIDI options.
+void Synth::runConfigurationCommand(int number) {
+  switch (number) {
     case command::kReloadConfiguration:
       if (confirm(withPath("The INI configuration file is:\n", configurationPath_,
                            "\n\nDo you really want to reload it?"),
@@ -163,9 +196,6 @@ void Synth::runCommand(int number) {
       break;
     case command::kIgnoreProgramChange:
       if (!toggleOption(ignoreProgramChange, ConfigurationWrite::IgnoreProgramChangeOnly)) cannotSave();
-      break;
-    case command::kCheckOnlineForUpdate:
-      checkOnlineForUpdate();
       break;
     default:
       break;

@@ -107,6 +107,8 @@ class Synth : public IPlugVST {
   void pasteProgram();
   bool confirm(const std::string& text, const std::string& caption);
   void runFileCommand(int number);
+  void runFolderCommand(int number);
+  void runConfigurationCommand(int number);
   bool toggleOption(bool& option, ConfigurationWrite which);
   // A configuration write that failed, as the user sees it.
   void cannotSave();

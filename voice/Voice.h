@@ -66,6 +66,8 @@ class Voice {
   void applyAttack(int channel);
   void applyDecay(int channel);
   void applyRelease(int channel);
+  // A tone parameter: an offset on its channel's attack, decay, release, cutoff or mix.
+  void setToneOffset(int channel, double value);
 
   const EngineState& owner_;
   VoiceOscillator instrumentOsc_;

@@ -17,6 +17,32 @@ constexpr int kOctave = 1536;  // pitch units
 // The channel a tone parameter adjusts.
 constexpr int toneChannel(int id) { return id - kFirstToneParameter; }
 
+// What each channel's tone parameter offsets; the sample-and-hold clock and the clavi's pulse width
+// are handled apart.
+enum ToneTarget : unsigned { kToneAttack = 1, kToneDecay = 2, kToneRelease = 4, kToneCutoff = 8, kToneMix = 16 };
+
+constexpr unsigned kToneTargets[kChannelCount] = {
+    kToneAttack | kToneRelease,  // "Noise AR"
+    kToneAttack | kToneRelease,  // "32'SawAR"
+    0,                           // "16'SHClk"
+    kToneAttack | kToneRelease,  // "16'PWMAR"
+    kToneAttack | kToneRelease,  // "8'SawAR"
+    kToneDecay | kToneRelease,   // "8'PlsDcy"
+    kToneAttack | kToneRelease,  // "8'RecAR"
+    kToneDecay | kToneRelease,   // "4'SawDcy"
+    kToneCutoff,                 // "32'EB FC"
+    kToneCutoff,                 // "32'TubFC"
+    0,                           // "16'ClaPW"
+    kToneMix,                    // "16'FGTon"
+    kToneCutoff,                 // "16'HrnFC"
+    kToneCutoff,                 // "8'TrumFC"
+    kToneMix,                    // "8'ClaTon"
+    kToneMix,                    // "8'DRdTone"
+    kToneAttack,                 // "8'StrAtk"
+    kToneMix,                    // "4'FlTone"
+    kToneDecay | kToneRelease,   // "4'HPcDly"
+};
+
 }  // namespace
 
 void Voice::controlTick() {
@@ -119,6 +145,21 @@ void Voice::applyRelease(int index) {
   channel.envelope.setRelease(std::max(channel.release + channel.releaseOffset, 0.0));
 }
 
+void Voice::setToneOffset(int index, double value) {
+  const unsigned targets = kToneTargets[index];
+  VoiceChannel& channel = channels_[index];
+  if (targets & kToneAttack) channel.attackOffset = value;
+  if (targets & kToneDecay) channel.decayOffset = value;
+  if (targets & kToneRelease) channel.releaseOffset = value;
+  if (targets & kToneCutoff) channel.cutoffOffset = value;
+  if (targets & kToneMix) channel.envAmountOffset = value;
+  if (targets & kToneAttack) applyAttack(index);
+  if (targets & kToneDecay) applyDecay(index);
+  if (targets & kToneRelease) applyRelease(index);
+  if (targets & kToneCutoff) applyCutoff(index);
+  if (targets & kToneMix) applyEnvAmount(index);
+}
+
 void Voice::setParameter(int id, double value) {
   if (!std::isfinite(value)) return;  // never let a broken value into pitch, time or filter state
   const bool on = value > 0;
@@ -166,53 +207,15 @@ void Voice::setParameter(int id, double value) {
       ringModPitch_ = value;
       syntheOsc_.pitchOffset1 = ringModulationOn_ ? truncateToInt(value) : 0;
       return;
-    case kNoiseAR:
-    case kSaw32AR:
-    case kPwm16AR:
-    case kSaw8AR:
-    case kRect8AR: {
-      const int channel = toneChannel(id);
-      channels_[channel].attackOffset = value;
-      channels_[channel].releaseOffset = value;
-      applyAttack(channel);
-      applyRelease(channel);
-      return;
-    }
-    case kPulse8Decay:
-    case kSaw4Decay:
-    case kHammeredPercDecay: {
-      const int channel = toneChannel(id);
-      channels_[channel].decayOffset = value;
-      channels_[channel].releaseOffset = value;
-      applyDecay(channel);
-      applyRelease(channel);
-      return;
-    }
-    case kStringAttack:
-      channels_[kString8].attackOffset = value;
-      applyAttack(kString8);
-      return;
-    case kElectricBassCutoff:
-    case kTubaCutoff:
-    case kHornCutoff:
-    case kTrumpetCutoff:
-      channels_[toneChannel(id)].cutoffOffset = value;
-      applyCutoff(toneChannel(id));
-      return;
     case kClaviWidth:
       claviWidth_ = value;
-      return;
-    case kFuzzTone:
-    case kClarinetTone:
-    case kDoubleReedTone:
-    case kFluteTone:
-      channels_[toneChannel(id)].envAmountOffset = value;
-      applyEnvAmount(toneChannel(id));
       return;
     default:
       break;
   }
-  if (isPresetSwitch(id)) {
+  if (id >= kFirstToneParameter && id < kFirstToneParameter + kChannelCount) {
+    setToneOffset(toneChannel(id), value);
+  } else if (isPresetSwitch(id)) {
     enabled_[id - kFirstPresetSwitch] = on;
   } else if (isPresetParameter(id)) {
     setChannelParameter((id - kFirstPresetParameter) / kPresetSlotCount,
