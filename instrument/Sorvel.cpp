@@ -5,6 +5,9 @@
 
 #include "SorvelVersion.h"
 #include "dsp/ParameterTable.h"
+#include "editor/IGraphicsEditor.h"
+#include "editor/ITWMenus.h"
+#include "editor/SorvelPanel.h"
 
 namespace sorvel {
 
@@ -30,6 +33,8 @@ Sorvel::Sorvel(vst2::audioMasterCallback hostCallback) : Synth(description(), ho
   buildParameterTable();
   ensurePresetDefaults();
   loadFactoryBank();
+  buildEditorLayout();
+  if (graphics_) attachEditor(graphics_.release());
 }
 
 Sorvel::~Sorvel() = default;
@@ -54,6 +59,31 @@ void Sorvel::buildParameterTable() {
   }
 }
 
+void Sorvel::buildEditorLayout() {
+  if (!graphics_) return;
+  panel_ = &SorvelPanel::build(*graphics_, *this);
+  learnButton_ = panel_->learnButton();
+  programMenuControl_ = panel_->programMenu();
+}
+
+// The editor's idle work runs on the host's user-interface thread; the LFOs are read under the
+// lock the render holds.
+void Sorvel::idle() {
+  IGraphics* graphics = editor();
+  if (graphics == nullptr || panel_ == nullptr) return;
+  if (graphics->windowIsOpen()) {
+    bool vibratoHigh = false;
+    bool sampleHoldHigh = false;
+    {
+      LockGuard guard(lock());
+      vibratoHigh = engine_.state().vibratoLfo.unipolar > 0.5;
+      sampleHoldHigh = engine_.state().sampleHoldLfo.unipolar > 0.5;
+    }
+    panel_->showIndicators(vibratoHigh, sampleHoldHigh);
+  }
+  panel_->graphics().onIdle();
+}
+
 void Sorvel::reset() {
   LockGuard guard(lock());
   Synth::reset();
@@ -64,6 +94,11 @@ void Sorvel::parameterChanged(int index) {
   LockGuard guard(lock());
   Synth::parameterChanged(index);  // the learn step
   if (const IParam* p = parameter(index)) engine_.parameterChanged(index, p->value());
+  // A preset switch turns the preset panel to its preset while the editor is open.
+  const int preset = index - kFirstPresetSwitch;
+  if (preset >= 0 && preset < kPresetCount && panel_ != nullptr && editor()->windowIsOpen()) {
+    panel_->requestPreset(preset);
+  }
 }
 
 void Sorvel::render(double** /*inputs*/, double** outputs, int frames) {
@@ -135,7 +170,7 @@ int Sorvel::unserializeState(const ByteChunk& chunk, int position) {
 
 void Sorvel::redrawParameterControls() {
   IPlugBase::redrawParameterControls();
-  // The program menu control comes with the editor.
+  if (programMenuControl_ != nullptr) programMenuControl_->requestRedraw();
 }
 
 void Sorvel::programRestored() { redrawParameterControls(); }

@@ -8,6 +8,8 @@
 
 namespace sorvel {
 
+class SorvelPanel;
+
 class Sorvel : public Synth {
  public:
   // Names the layout of a program's state, not the release: states saved by earlier releases carry
@@ -29,15 +31,20 @@ class Sorvel : public Synth {
   void programRestored() override;
   void allNotesOff() override;
   void buildParameterTable() override;
+  void buildEditorLayout() override;
+  void idle() override;
 
   static PlugDescription description();
 
   Engine& engine() { return engine_; }
   EngineHost& engineHost() { return engineHost_; }
+  // The editor's panel; null when there is no editor.
+  SorvelPanel* panel() { return panel_; }
 
  private:
   Engine engine_;
   SorvelEngineHost engineHost_{*this};
+  SorvelPanel* panel_ = nullptr;  // owned by the editor
 };
 
 }  // namespace sorvel

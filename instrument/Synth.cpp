@@ -1,5 +1,6 @@
 #include "instrument/Synth.h"
 
+#include "editor/IGraphicsEditor.h"
 #include "framework/FxFile.h"
 #include "platform/ModuleFolder.h"
 #include "platform/Resources.h"
@@ -9,6 +10,7 @@ namespace sorvel {
 
 Synth::Synth(const PlugDescription& description, vst2::audioMasterCallback hostCallback)
     : IPlugVST(description, hostCallback) {
+  graphics_ = std::make_unique<IGraphicsEditor>(*this);
   // Numbers are formatted and parsed locale-independently everywhere, so the host's locale is
   // left alone.
   pluginFolder_ = moduleFolder();
@@ -19,7 +21,10 @@ Synth::Synth(const PlugDescription& description, vst2::audioMasterCallback hostC
   mtsClient_ = std::make_unique<MtsClient>();
 }
 
-Synth::~Synth() { mtsClient_.reset(); }
+Synth::~Synth() {
+  if (editor() != nullptr) editor()->closeWindow();
+  mtsClient_.reset();
+}
 
 void Synth::setDialogs(std::unique_ptr<UserDialogs> dialogs) {
   if (dialogs) dialogs_ = std::move(dialogs);
@@ -33,7 +38,10 @@ void Synth::reset() {
 
 void Synth::parameterChanged(int index) {
   LockGuard guard(lock());
-  if (midiLearn_.learning() && index >= 0 && index < parameterCount()) midiLearn_.captureParameter(index);
+  if (midiLearn_.learning() && index >= 0 && index < parameterCount()) {
+    midiLearn_.captureParameter(index);
+    showLearnEnded();
+  }
 }
 
 void Synth::activate(bool on) {
@@ -54,10 +62,21 @@ void Synth::armLearn(bool on, bool unlearnMode) {
 void Synth::captureController(int controller) {
   LockGuard guard(lock());
   midiLearn_.captureController(controller);
+  showLearnEnded();
 }
 
-// The learn button comes with the editor; it is reset there when learning ends.
-void Synth::learnStep() { midiLearn_.step(); }
+void Synth::learnStep() {
+  midiLearn_.step();
+  showLearnEnded();
+}
+
+// Any thread may get here: the button takes the value up at the editor's next idle.
+void Synth::showLearnEnded() {
+  if (learnButton_ != nullptr && !midiLearn_.learning()) {
+    learnButton_->setValueFromPlug(0.0);
+    learnButton_->requestRedraw();
+  }
+}
 
 // The startup bank when one is set and loads, else the bank compiled into the library.
 bool Synth::loadFactoryBank() {

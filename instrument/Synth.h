@@ -15,6 +15,9 @@
 
 namespace sorvel {
 
+class IControl;
+class IGraphicsEditor;
+
 class Synth : public IPlugVST {
  public:
   static constexpr int kControllerCount = MidiLearn::kControllerCount;
@@ -113,6 +116,8 @@ class Synth : public IPlugVST {
   // A configuration write that failed, as the user sees it.
   void cannotSave();
   void useRememberedFolder();
+  // Turns the learn button off once learning has ended.
+  void showLearnEnded();
 
  protected:
   MidiEventQueue midiQueue_{MidiEventQueue::kBurstEvents};
@@ -124,6 +129,11 @@ class Synth : public IPlugVST {
   std::string startupBankPath_;
   std::string programFilesFolder_;
   MidiLearn midiLearn_;
+
+  // The editor, made here and handed to the plug-in base once its layout is built.
+  std::unique_ptr<IGraphicsEditor> graphics_;
+  IControl* learnButton_ = nullptr;         // set by the editor layout
+  IControl* programMenuControl_ = nullptr;  // set by the editor layout
 
   std::unique_ptr<UserDialogs> dialogs_;
   PrivateProfile configuration_;

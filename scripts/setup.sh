@@ -8,7 +8,7 @@ packages=(
   locales
   libcurl4-openssl-dev
   libsmf-dev libsndfile1-dev
-  libpng-dev libcairo2-dev fonts-liberation
+  libpng-dev libcairo2-dev libfreetype-dev libfontconfig-dev fonts-liberation
 )
 
 missing=()

@@ -45,7 +45,8 @@ TEST(VstEntry, EffectRecordDescribesAStereoInstrument) {
   EXPECT_EQ(e->numParams, kParameterCount);
   EXPECT_EQ(e->numInputs, 0);
   EXPECT_EQ(e->numOutputs, 2);
-  EXPECT_EQ(e->flags, effFlagsCanReplacing | effFlagsProgramChunks | effFlagsIsSynth | effFlagsCanDoubleReplacing);
+  EXPECT_EQ(e->flags, effFlagsHasEditor | effFlagsCanReplacing | effFlagsProgramChunks | effFlagsIsSynth |
+                          effFlagsCanDoubleReplacing);
   EXPECT_EQ(e->initialDelay, 0);
   EXPECT_FLOAT_EQ(e->ioRatio, 1.0f);
   EXPECT_EQ(e->uniqueID, fourCC('q', 'm', '7', '1'));
@@ -81,9 +82,11 @@ TEST(VstDispatcher, DescriptionOpcodes) {
   EXPECT_EQ(host.dispatch(effGetTailSize), 0);
   EXPECT_EQ(host.dispatch(effIdentify), fourCC('N', 'v', 'E', 'f'));
   EXPECT_EQ(host.dispatch(effCanBeAutomated, 100), 1);
-  EXPECT_EQ(host.dispatch(effEditOpen), 0);  // no editor on this platform yet
   ERect* rect = nullptr;
-  EXPECT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 0);
+  ASSERT_EQ(host.dispatch(effEditGetRect, 0, 0, &rect), 1);
+  ASSERT_NE(rect, nullptr);
+  EXPECT_EQ(rect->right - rect->left, 1104);  // the panel's size
+  EXPECT_EQ(rect->bottom - rect->top, 488);
   EXPECT_EQ(host.dispatch(effGetEffectName), 0);  // no buffer
   EXPECT_EQ(host.dispatch(9999), 0);
 }

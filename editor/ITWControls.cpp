@@ -1,0 +1,62 @@
+#include "editor/ITWControls.h"
+
+#include "editor/IGraphicsEditor.h"
+#include "editor/LICE.h"
+#include "instrument/Synth.h"
+
+namespace sorvel {
+
+ITWUtilityKick::ITWUtilityKick(IGraphicsEditor& graphics, int x, int y, const IBitmap& bitmap, int identifier,
+                               std::function<void()> action)
+    : IBitmapControl(graphics, x, y, bitmap, identifier), action_(std::move(action)) {}
+
+void ITWUtilityKick::onMouseDown(int /*x*/, int /*y*/, const IMouseMod& /*mod*/) {
+  setValue(1.0);
+  if (action_) action_();
+}
+
+void ITWUtilityKick::onMouseUp(int /*x*/, int /*y*/, const IMouseMod& /*mod*/) { setValue(0.0); }
+
+ITWUtilityFlip::ITWUtilityFlip(IGraphicsEditor& graphics, int x, int y, const IBitmap& bitmap, int identifier,
+                               int preset, std::function<void(int)> select)
+    : IBitmapControl(graphics, x, y, bitmap, identifier), preset_(preset), select_(std::move(select)) {}
+
+void ITWUtilityFlip::onMouseDown(int /*x*/, int /*y*/, const IMouseMod& /*mod*/) {
+  if (select_) select_(preset_);
+}
+
+void ITWUtilityFlip::showSelection(int selected) {
+  const double lit = selected == preset_ ? 1.0 : 0.0;
+  if (lit != value_) setValue(lit);
+}
+
+namespace {
+
+IRECT learnRect(int x, int y, const IBitmap& bitmap) { return {x, y, x + bitmap.frameWidth(), y + bitmap.frameHeight()}; }
+
+}  // namespace
+
+ITWSwitchMidiLearn::ITWSwitchMidiLearn(IGraphicsEditor& graphics, int x, int y, Synth& synth, const IBitmap& learn,
+                                       const IBitmap& unlearn, int identifier)
+    : IControl(graphics, learnRect(x, y, learn), identifier), synth_(synth), learn_(learn), unlearn_(unlearn) {}
+
+void ITWSwitchMidiLearn::draw(LICE_IBitmap& dest, const IRECT& clip) {
+  const IBitmap& bitmap = unlearnMode_ ? unlearn_ : learn_;
+  if (bitmap.image == nullptr) return;
+  LICE_BlitFrame(dest, *bitmap.image, bitmap.frames, value_ > 0.5 ? 1 : 0, rect_.L, rect_.T, clip);
+}
+
+void ITWSwitchMidiLearn::onMouseDown(int /*x*/, int /*y*/, const IMouseMod& mod) {
+  const bool on = value_ > 0.5;
+  if (mod.R) {
+    if (!on) {
+      unlearnMode_ = !unlearnMode_;
+      setDirty();
+    }
+    return;
+  }
+  setValue(on ? 0.0 : 1.0);
+  synth_.armLearn(!on, unlearnMode_);
+}
+
+}  // namespace sorvel
