@@ -30,6 +30,18 @@ void ITWUtilityFlip::showSelection(int selected) {
   if (lit != value_) setValue(lit);
 }
 
+void ITWTextLabel::draw(LICE_IBitmap& dest, const IRECT& clip) {
+  constexpr int kSmallestSize = 8;
+  constexpr int kMargin = 2;  // pixels kept free on each side, so neighbours never touch
+  IText fitted = text_;
+  while (fitted.size > kSmallestSize) {
+    LICE_IFont* font = LICE_GetFont(fitted.font, fitted.size);
+    if (font == nullptr || font->measure(str_) <= rect_.W() - 2 * kMargin) break;
+    --fitted.size;
+  }
+  drawText(dest, fitted, str_, rect_, clip);
+}
+
 namespace {
 
 IRECT learnRect(int x, int y, const IBitmap& bitmap) { return {x, y, x + bitmap.frameWidth(), y + bitmap.frameHeight()}; }

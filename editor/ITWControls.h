@@ -40,10 +40,11 @@ class ITWUtilityFlip : public IBitmapControl {
   std::function<void(int)> select_;
 };
 
-// A text that changes with the panel's state.
+// A text that changes with the panel's state; a text too wide for its place is drawn smaller.
 class ITWTextLabel : public ITextControl {
  public:
   using ITextControl::ITextControl;
+  void draw(LICE_IBitmap& dest, const IRECT& clip) override;
 };
 
 // Left click toggles learning in the button's mode; right click while off swaps learn and unlearn.

@@ -130,10 +130,10 @@ void SorvelPanel::buildPresetPanel() {
   }
   pwmSpeed_ = g.attachControl<IKnobMultiControl>(640, 376, kPwmSpeedParameter, bitmap(kTrimpot));
   presetName_ = g.attachControl<ITWTextLabel>(IRECT{520, 383, 742, 399}, IText{12, kLabelText, TextAlign::Left, "Arial"});
-  // Each label is centred under its knob and may run a little past its 56 pixels.
+  // Each label is centred under its knob in its 56 pixels, which it keeps to.
   for (int k = 0; k < 3; ++k) {
     const int x = 516 + 56 * k;
-    presetLabels_[k] = g.attachControl<ITWTextLabel>(IRECT{x - 10, 440, x + 66, 454}, IText{11, kLabelText, TextAlign::Center, "Arial"});
+    presetLabels_[k] = g.attachControl<ITWTextLabel>(IRECT{x, 440, x + 56, 454}, IText{11, kLabelText, TextAlign::Center, "Arial"});
   }
   ring_ = g.attachControl<ITWUtilityKick>(918, 290, bitmap(kRing), kPanelToggle, [this] { togglePanel(); });
   cover_ = g.attachControl<ITWUtilityKick>(455, 351, bitmap(kCover), kPanelToggle, [this] { togglePanel(); });

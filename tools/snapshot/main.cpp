@@ -47,8 +47,9 @@ bool snapshot(const Picture& picture, const std::string& path) {
   if (panel == nullptr) return false;
   IGraphicsEditor& graphics = panel->graphics();
   graphics.setWindowHostFactory([](IEditorView&) { return std::make_unique<OffscreenWindowHost>(); });
-  if (!graphics.openWindow(nullptr)) return false;
+  // The program first: with the window open, loading it would turn the preset panel as well.
   synth.selectProgram(picture.program);
+  if (!graphics.openWindow(nullptr)) return false;
   panel->selectPreset(picture.preset);
   if (picture.coverOpen) panel->togglePanel();
   graphics.markAllDirty();
