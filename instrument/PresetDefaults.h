@@ -16,9 +16,6 @@ constexpr int kPresetDefaultsCount = kPresetCount * kPresetSlotCount;  // the wh
 // The key of a preset block parameter, e.g. "NOISE P1 Gain"; empty outside the block.
 std::string presetDefaultKey(int index);
 
-// The section word of preset 0 to 18 ("NOISE" to "4' HAMMERED PERC"); empty outside.
-const char* presetSectionWord(int preset);
-
 // The 152 built-in entries in index order, with their stored texts.
 ProfileEntries builtInPresetDefaults();
 

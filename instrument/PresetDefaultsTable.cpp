@@ -28,11 +28,6 @@ const char* const kBuiltIn[kPresetCount][kPresetSlotCount] = {
 
 }  // namespace
 
-const char* presetSectionWord(int preset) {
-  if (preset < 0 || preset >= kPresetCount) return "";
-  return kSectionWords[static_cast<std::size_t>(preset)];
-}
-
 std::string presetDefaultKey(int index) {
   const int offset = index - kFirstPresetParameter;
   if (offset < 0 || offset >= kPresetDefaultsCount) return {};

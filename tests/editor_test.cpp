@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "editor/ITWMenus.h"
-#include "instrument/PresetDefaults.h"
+#include "engine/ParameterIds.h"
 #include "tests/alloc_counter.h"
 #include "tests/editor_test_support.h"
 
@@ -21,7 +21,7 @@ int opcodeCount(int opcode, int index) {
 
 TEST(EditorKnob, DragFollowsTheGearingWheelStepsDoubleClickRestoresAndEachGestureIsOneEdit) {
   EditorRig rig;
-  for (int index : {2, 77}) {  // a large and a small knob
+  for (int index : {kVolume, kChorusSyntheMix}) {  // a large and a small knob
     SCOPED_TRACE(index);
     IControl* knob = rig.find(index);
     const IParam* p = rig.synth.parameter(index);
@@ -56,15 +56,15 @@ TEST(EditorKnob, DragFollowsTheGearingWheelStepsDoubleClickRestoresAndEachGestur
 
 TEST(EditorSwitch, ClickTogglesItsParameterAndAThreePositionSwitchTakesThePositionClicked) {
   EditorRig rig;
-  const IParam* octaveDown = rig.synth.parameter(19);
+  const IParam* octaveDown = rig.synth.parameter(kOctaveDown);
   const double before = octaveDown->value();
-  rig.click(rig.find(19));
+  rig.click(rig.find(kOctaveDown));
   EXPECT_EQ(octaveDown->value(), 1.0 - before);
-  rig.click(rig.find(19));
+  rig.click(rig.find(kOctaveDown));
   EXPECT_EQ(octaveDown->value(), before);
 
-  const IControl* mode = rig.find(5);
-  const IParam* kbsMode = rig.synth.parameter(5);
+  const IControl* mode = rig.find(kSensorMode);
+  const IParam* kbsMode = rig.synth.parameter(kSensorMode);
   rig.clickAt(mode->rect().L + 2, mode->rect().B - 2);
   EXPECT_EQ(kbsMode->value(), kbsMode->maximum());
   rig.clickAt(mode->rect().L + 2, mode->rect().T + 1);
@@ -74,7 +74,7 @@ TEST(EditorSwitch, ClickTogglesItsParameterAndAThreePositionSwitchTakesThePositi
 std::vector<int> shownPresetKnobs(const EditorRig& rig) {
   std::vector<int> shown;
   for (auto* knob : rig.all<IKnobMultiControl>()) {
-    if (knob->paramIdx() >= 82 && !knob->isHidden()) shown.push_back(knob->paramIdx());
+    if (knob->paramIdx() >= kPwmSpeed && !knob->isHidden()) shown.push_back(knob->paramIdx());
   }
   std::sort(shown.begin(), shown.end());
   return shown;
@@ -96,10 +96,10 @@ TEST(EditorPresetPanel, EachPresetShowsExactlyItsEightKnobsNameAndLabels) {
     rig.click(flip);
     EXPECT_EQ(rig.panel.selectedPreset(), s);
     std::vector<int> expected;
-    for (int j = 0; j < 8; ++j) expected.push_back(kFirstPresetParameter + 8 * s + j);
-    if (s == 3) expected.insert(expected.begin(), 82);  // "PWM Speed" for 16' PWM
+    for (int j = 0; j < kPresetSlotCount; ++j) expected.push_back(presetParameter(s, static_cast<PresetSlot>(j)));
+    if (s == kPwm16) expected.insert(expected.begin(), kPwmSpeed);
     EXPECT_EQ(shownPresetKnobs(rig), expected);
-    EXPECT_EQ(labelTexts(rig).front(), presetSectionWord(s));
+    EXPECT_EQ(labelTexts(rig).front(), kChannelNames[static_cast<std::size_t>(s)]);
     for (auto* other : rig.all<ITWUtilityFlip>()) EXPECT_EQ(other->value() > 0.5, other == flip);
   }
   const auto labelsOf = [&](int s) {
@@ -107,11 +107,11 @@ TEST(EditorPresetPanel, EachPresetShowsExactlyItsEightKnobsNameAndLabels) {
     const auto texts = labelTexts(rig);
     return std::vector<std::string>(texts.begin() + 1, texts.end());
   };
-  EXPECT_EQ(labelsOf(0), (std::vector<std::string>{"CUTOFF", "RESONANCE", "ENV MOD"}));
-  EXPECT_EQ(labelsOf(2), (std::vector<std::string>{"CUTOFF", "RESONANCE", "S/H MOD"}));
-  EXPECT_EQ(labelsOf(10), (std::vector<std::string>{"LOW", "HIGH", "MIX"}));
-  EXPECT_EQ(labelsOf(13), (std::vector<std::string>{"CUTOFF", "RESONANCE", "ENV MOD"}));
-  EXPECT_EQ(labelsOf(18), (std::vector<std::string>{"LOW", "HIGH", "MIX"}));
+  EXPECT_EQ(labelsOf(kNoise), (std::vector<std::string>{"CUTOFF", "RESONANCE", "ENV MOD"}));
+  EXPECT_EQ(labelsOf(kSampleHold16), (std::vector<std::string>{"CUTOFF", "RESONANCE", "S/H MOD"}));
+  EXPECT_EQ(labelsOf(kClavi16), (std::vector<std::string>{"LOW", "HIGH", "MIX"}));
+  EXPECT_EQ(labelsOf(kTrumpet8), (std::vector<std::string>{"CUTOFF", "RESONANCE", "ENV MOD"}));
+  EXPECT_EQ(labelsOf(kHammeredPerc4), (std::vector<std::string>{"LOW", "HIGH", "MIX"}));
 }
 
 TEST(EditorPresetPanel, ToggleSwapsCoverAndButtonsOnlyWhileTheWindowIsOpen) {
@@ -140,13 +140,13 @@ TEST(EditorPresetPanel, ToggleSwapsCoverAndButtonsOnlyWhileTheWindowIsOpen) {
 
 TEST(EditorPresetPanel, APresetSwitchTurnsThePanelWhileTheWindowIsOpen) {
   EditorRig rig;
-  rig.synth.setParameterFromEditor(kFirstPresetSwitch + 5, 1.0);
+  rig.synth.setParameterFromEditor(presetSwitch(kPulse8), 1.0);
   rig.graphics.onIdle();
-  EXPECT_EQ(rig.panel.selectedPreset(), 5);
+  EXPECT_EQ(rig.panel.selectedPreset(), kPulse8);
   rig.graphics.closeWindow();
-  rig.synth.setParameterFromEditor(kFirstPresetSwitch + 7, 1.0);
+  rig.synth.setParameterFromEditor(presetSwitch(kSaw4), 1.0);
   rig.graphics.onIdle();
-  EXPECT_EQ(rig.panel.selectedPreset(), 5);
+  EXPECT_EQ(rig.panel.selectedPreset(), kPulse8);
 }
 
 TEST(EditorProgram, PreviousAndNextWrapAndTheNameIsEditedInPlace) {
@@ -242,7 +242,7 @@ TEST(EditorOptions, ChoicesGiveTheirCommandNumbersAndPasteWaitsForACopy) {
 
 TEST(EditorParameterMenu, SourcesAreGroupedByThirtyAndAChoiceAddsItsGroupBase) {
   EditorRig rig;
-  const IParam* source = rig.synth.parameter(11);
+  const IParam* source = rig.synth.parameter(kVibratoSource);
   ASSERT_GE(source->displayTextCount(), 120);
   rig.host->menuAnswer = [&](const IPopupMenu& menu, const IPopupMenu*& chosen) {
     EXPECT_EQ(menu.itemCount(), 4);
@@ -252,9 +252,9 @@ TEST(EditorParameterMenu, SourcesAreGroupedByThirtyAndAChoiceAddsItsGroupBase) {
     chosen = menu.item(3).submenu.get();
     return 0;
   };
-  rig.click(rig.find(11));
+  rig.click(rig.find(kVibratoSource));
   EXPECT_EQ(source->value(), 90.0);
-  EXPECT_EQ(opcodeCount(audioMasterAutomate, 11), 1);
+  EXPECT_EQ(opcodeCount(audioMasterAutomate, kVibratoSource), 1);
 
   // The item showing the current value is the checked one.
   int checked = -1;
@@ -265,17 +265,17 @@ TEST(EditorParameterMenu, SourcesAreGroupedByThirtyAndAChoiceAddsItsGroupBase) {
     }
     return -1;
   };
-  rig.click(rig.find(11));
+  rig.click(rig.find(kVibratoSource));
   EXPECT_EQ(checked, 0);
   EXPECT_EQ(source->value(), 90.0);
 }
 
 TEST(EditorHostValues, AHostChangeMarksExactlyTheBoundControlsAndAllocatesNothing) {
   EditorRig rig;
-  rig.synth.effect()->setParameter(rig.synth.effect(), 77, 0.25f);  // warm up
+  rig.synth.effect()->setParameter(rig.synth.effect(), kChorusSyntheMix, 0.25f);  // warm up
   rig.graphics.onIdle();
   rig.settle();
-  for (int index : {77, 11, 1}) {
+  for (int index : {kChorusSyntheMix, kVibratoSource, kVoices}) {
     SCOPED_TRACE(index);
     {
       sorvel::test::AllocationScope scope;
