@@ -4,7 +4,7 @@
 
 #include "editor/ITWMenus.h"
 #include "editor/ImageCache.h"
-#include "engine/ParameterIds.h"
+#include "dsp/ParameterIds.h"
 #include "instrument/Synth.h"
 #include "resources/ImageTable.h"
 

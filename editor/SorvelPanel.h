@@ -7,7 +7,7 @@
 
 #include "editor/IGraphicsEditor.h"
 #include "editor/ITWControls.h"
-#include "engine/ParameterTable.h"
+#include "dsp/ParameterIds.h"
 
 namespace sorvel {
 

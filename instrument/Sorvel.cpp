@@ -6,6 +6,7 @@
 #include "SorvelVersion.h"
 #include "dsp/ParameterTable.h"
 #include "editor/IGraphicsEditor.h"
+#include "editor/ITWMenus.h"
 #include "editor/SorvelPanel.h"
 
 namespace sorvel {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "editor/ITWMenus.h"
-#include "engine/ParameterIds.h"
+#include "dsp/ParameterIds.h"
 #include "tests/alloc_counter.h"
 #include "tests/editor_test_support.h"
 
