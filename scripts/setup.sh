@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
+  clang libclang-rt-14-dev
   libgtest-dev libbenchmark-dev
   locales
   libcurl4-openssl-dev
