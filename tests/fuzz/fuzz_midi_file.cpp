@@ -2,9 +2,6 @@
 #include "tools/render/MidiInput.h"
 #include "tools/render/RenderError.h"
 
-// The MIDI library keeps what it built for a file it then refuses; not ours to report.
-extern "C" const char* __lsan_default_suppressions() { return "leak:smf_new\n"; }
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::uint8_t> bytes(data, data + size);
   try {

@@ -21,7 +21,7 @@ struct MidiSong {
 constexpr std::size_t kMaxMidiFileBytes = 64u << 20;
 constexpr double kDefaultMaxSongSeconds = 60.0 * 60.0;
 
-// Reads format 0 and 1 files with their tempo changes, keeping the channels in the mask; throws RenderError (bad input) for a file
+// Reads format 0, 1 and 2 files with their tempo changes, keeping the channels in the mask; throws RenderError (bad input) for a file
 // that cannot be read, is not a well-formed Standard MIDI File or lasts longer than maxSeconds.
 MidiSong readMidiFile(const std::string& path, double sampleRate, unsigned channelMask = 0xFFFF,
                       double maxSeconds = kDefaultMaxSongSeconds);

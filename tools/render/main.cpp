@@ -92,18 +92,6 @@ int run(int argc, char** argv) {
 
 }  // namespace
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define SORVEL_ADDRESS_SANITIZER 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(SORVEL_ADDRESS_SANITIZER)
-// The MIDI library does not free its song when a damaged file fails to load; that is not ours to
-// report.
-extern "C" const char* __lsan_default_suppressions() { return "leak:smf_new\n"; }
-extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
-#endif
-
 int main(int argc, char** argv) {
   try {
     return run(argc, argv);

@@ -1,4 +1,4 @@
-#include "tools/render/MidiFileCheck.h"
+#include "tools/render/MidiFileReader.h"
 
 namespace render {
 namespace {
@@ -58,40 +58,60 @@ int dataBytesOf(std::uint8_t status) {
   return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
 }
 
-std::string trackProblem(Reader track) {
+std::string readTrack(Reader track, int number, std::vector<MidiFileEvent>& events) {
   std::uint8_t running = 0;
+  std::uint64_t tick = 0;
   while (!track.done()) {
     std::uint32_t delta = 0;
     if (!track.variableLength(delta)) return "a delta time longer than four bytes or cut off";
+    tick += delta;
+    if (tick > 0xFFFFFFFFu) return "a track longer than the format can time";
+    MidiFileEvent event;
+    event.tick = static_cast<std::uint32_t>(tick);
+    event.track = number;
     std::uint8_t status = 0;
     if (!track.byte(status)) return "an event cut off";
     if (status == 0xFF) {
       std::uint8_t type = 0;
       std::uint32_t length = 0;
-      if (!track.byte(type) || !track.variableLength(length) || !track.skip(length)) {
+      if (!track.byte(type) || !track.variableLength(length) || track.left() < length) {
         return "a meta event runs past its track";
       }
+      if (type == 0x51 && length == 3) {
+        std::uint32_t tempo = 0;
+        track.bigEndian(3, tempo);
+        event.tempo = static_cast<std::int32_t>(tempo);
+      } else {
+        track.skip(length);
+      }
+      events.push_back(event);
       if (type == 0x2F) return track.done() ? std::string() : "events after the end of track";
       running = 0;
     } else if (status == 0xF0 || status == 0xF7) {
       std::uint32_t length = 0;
       if (!track.variableLength(length) || !track.skip(length)) return "a system exclusive message runs past its track";
+      events.push_back(event);
       running = 0;
     } else if (status > 0xF0) {
       return "a system message that has no place in a file";
     } else {
-      int data = dataBytesOf(status);
+      int filled = 0;
       if (status < 0x80) {
         if (running == 0) return "a data byte without a status";
+        event.bytes[++filled] = status;  // the byte just read was the first data byte
         status = running;
-        --data;  // the byte just read was the first data byte
       }
+      const int data = dataBytesOf(status);
       running = status;
-      for (int i = 0; i < data; ++i) {
+      event.bytes[0] = status;
+      while (filled < data) {
         std::uint8_t value = 0;
         if (!track.byte(value)) return "an event cut off";
         if (value >= 0x80) return "a data byte above 127";
+        event.bytes[++filled] = value;
       }
+      event.length = data + 1;
+      events.push_back(event);
     }
   }
   return "a track without its end";
@@ -99,7 +119,8 @@ std::string trackProblem(Reader track) {
 
 }  // namespace
 
-std::string midiFileProblem(const std::uint8_t* bytes, std::size_t size) {
+std::string readMidiFileContent(const std::uint8_t* bytes, std::size_t size, MidiFileContent& content) {
+  content = MidiFileContent{};
   Reader file(bytes, size);
   std::uint32_t headerLength = 0, format = 0, tracks = 0, division = 0;
   if (!file.tag("MThd") || !file.bigEndian(4, headerLength) || headerLength < 6 || headerLength > file.left() ||
@@ -110,6 +131,7 @@ std::string midiFileProblem(const std::uint8_t* bytes, std::size_t size) {
   if (format > 2) return "an unknown format";
   if (tracks == 0 || (format == 0 && tracks != 1)) return "a wrong number of tracks";
   if (division == 0 || ((division & 0x8000) != 0 && (division & 0xFF) == 0)) return "no time division";
+  content.division = static_cast<int>(division);
 
   std::uint32_t found = 0;
   while (!file.done()) {
@@ -120,13 +142,23 @@ std::string midiFileProblem(const std::uint8_t* bytes, std::size_t size) {
     file.bigEndian(4, length);
     if (length > file.left()) return "a chunk longer than the file";
     if (isTrack) {
-      if (++found > tracks) return "more tracks than the header says";
-      const std::string problem = trackProblem(Reader(bytes + file.position(), length));
-      if (!problem.empty()) return problem + " in track " + std::to_string(found);
+      if (++found > tracks) {
+        content = MidiFileContent{};
+        return "more tracks than the header says";
+      }
+      const std::string problem =
+          readTrack(Reader(bytes + file.position(), length), static_cast<int>(found) - 1, content.events);
+      if (!problem.empty()) {
+        content = MidiFileContent{};
+        return problem + " in track " + std::to_string(found);
+      }
     }
     file.skip(length);
   }
-  if (found != tracks) return "fewer tracks than the header says";
+  if (found != tracks) {
+    content = MidiFileContent{};
+    return "fewer tracks than the header says";
+  }
   return {};
 }
 
