@@ -38,6 +38,7 @@ Engine::Engine() {
 
   voices_.reserve(kVoiceCount);
   for (int i = 0; i < kVoiceCount; ++i) voices_.push_back(std::make_unique<Voice>(state_));
+  filterJobs_.reserve(kVoiceCount, kChannelCount);
 
   reset(kDefaultSampleRate);
   // Start from every parameter's default so that the engine is consistent before the
@@ -126,7 +127,14 @@ void Engine::renderSubBlock(double* left, double* right, int count) {
   double* instrument = instrumentBus_.data();
   std::fill(synthe, synthe + count, 0.0);
   std::fill(instrument, instrument + count, 0.0);
-  if (voicesRenderable_) {
+  if (voicesRenderable_ && voices_.front()->rendersInOnePiece(count)) {
+    // The voices' filters are independent: they run together, between generating and mixing,
+    // and the voices still add into the buses in index order.
+    filterJobs_.clear();
+    for (int i = 0; i < voicesInUse_; ++i) voices_[static_cast<std::size_t>(i)]->renderFirstHalf(count, filterJobs_);
+    filterJobs_.run(count);
+    for (int i = 0; i < voicesInUse_; ++i) voices_[static_cast<std::size_t>(i)]->renderSecondHalf(synthe, instrument, count);
+  } else if (voicesRenderable_) {
     for (int i = 0; i < voicesInUse_; ++i) voices_[static_cast<std::size_t>(i)]->render(synthe, instrument, count);
   }
   highPass_.process(synthe, count);

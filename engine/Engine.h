@@ -94,6 +94,7 @@ class Engine {
   HighPass highPass_;
   OutputStage output_;
   std::vector<std::unique_ptr<Voice>> voices_;
+  FilterJobs filterJobs_;  // every sounding voice's filters for one sub-block
 
   std::array<double, kParameterCount> values_{};  // latest value of every parameter
 

@@ -26,10 +26,20 @@ void DualFilter::reserve(int length) {
 
 void DualFilter::process(double* values, int count) {
   if (count <= 0) return;
+  double* scratch = lowPassInput(values, count);
+  Biquad::processPair(lowPass, scratch, bandPass, values, count);
+  mix(values, count);
+}
+
+double* DualFilter::lowPassInput(const double* values, int count) {
   reserve(count);
   double* scratch = scratch_.get();
   std::copy(values, values + count, scratch);
-  Biquad::processPair(lowPass, scratch, bandPass, values, count);
+  return scratch;
+}
+
+void DualFilter::mix(double* values, int count) {
+  const double* scratch = scratch_.get();
   for (int i = 0; i < count; ++i) values[i] = scratch[i] * lowWeight + bandWeight * values[i];
 }
 

@@ -19,6 +19,10 @@ class DualFilter {
   // Makes room for blocks of up to length samples; only here or on a longer block is memory taken.
   void reserve(int length);
   void process(double* values, int count);
+  // process() in three steps, so that the two sections can run beside other filters: the
+  // low-pass's own copy of the input, then (once both sections have run) the weighted mix.
+  double* lowPassInput(const double* values, int count);
+  void mix(double* values, int count);
 
   // "Flt1" (plus the tone's offset) and "Flt2" as 0..1 settings; applied at once.
   void setLowCutoff(double setting);

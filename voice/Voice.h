@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "voice/Filter.h"
+#include "voice/FilterLanes.h"
 #include "voice/VoiceChannel.h"
 #include "voice/VoiceOscillator.h"
 
@@ -33,6 +34,12 @@ class Voice {
   void controlTick();
   // Adds count samples (at most the block length) into the two section buffers.
   void render(double* syntheOut, double* instrumentOut, int count);
+  // render() in two halves, so that the filters of many voices can run together between them:
+  // the first generates every channel and hands its filters to jobs, the second (after the jobs
+  // have run) mixes and adds. Only for a count the voice takes in one piece.
+  bool rendersInOnePiece(int count) const { return count > 0 && count <= allocatedLength_; }
+  void renderFirstHalf(int count, FilterJobs& jobs);
+  void renderSecondHalf(double* syntheOut, double* instrumentOut, int count);
   void setParameter(int id, double value);
   void setChannelParameter(int channel, int kind, double value);
 
@@ -60,6 +67,7 @@ class Voice {
   void generate(int index, double* out, int count);
   void filterChannels(int count);
   void mixChannel(int index, int count);
+  void addBuses(double* syntheOut, double* instrumentOut, int count);
   // Hand a channel's preset value plus its tone's offset to its filter or envelope.
   void applyCutoff(int channel);
   void applyEnvAmount(int channel);

@@ -80,6 +80,55 @@ void Voice::mixChannel(int index, int count) {
   for (; j < count; ++j) bus[j] += samples[j] * level * steady;
 }
 
+// Every channel into its bus, then the buses, by the velocity gain, into the caller's buffers.
+void Voice::addBuses(double* syntheOut, double* instrumentOut, int count) {
+  for (int i = 0; i < kChannelCount; ++i) mixChannel(i, count);
+  const double gain = velocityGain_;
+  const double* synthe = syntheBus_.data();
+  const double* instrument = instrumentBus_.data();
+  if (ringModulationOn_) {
+    for (int i = 0; i < count; ++i) {
+      syntheOut[i] += synthe[i] * gain * instrument[i];
+      instrumentOut[i] += instrument[i] * gain;
+    }
+  } else {
+    for (int i = 0; i < count; ++i) {
+      syntheOut[i] += synthe[i] * gain;
+      instrumentOut[i] += instrument[i] * gain;
+    }
+  }
+}
+
+void Voice::renderFirstHalf(int count, FilterJobs& jobs) {
+  if (!active || !owner_.tables) return;
+  std::fill_n(syntheBus_.begin(), count, 0.0);
+  std::fill_n(instrumentBus_.begin(), count, 0.0);
+  for (int i = 0; i < kChannelCount; ++i) {
+    if (!enabled_[i]) continue;
+    double* samples = row(i);
+    generate(i, samples, count);
+    VoiceChannel& channel = channels_[i];
+    if (kChannelTable[i].dualFilter) {
+      if (i == kDoubleReed8) doubleReedHighPass_.process(samples, count);
+      jobs.add(channel.dualFilter.lowPass, channel.dualFilter.lowPassInput(samples, count));
+      jobs.add(channel.dualFilter.bandPass, samples);
+    } else {
+      jobs.add(channel.channelFilter, samples);
+    }
+  }
+}
+
+void Voice::renderSecondHalf(double* syntheOut, double* instrumentOut, int count) {
+  if (active && owner_.tables) {
+    for (int i = 0; i < kChannelCount; ++i) {
+      if (enabled_[i] && kChannelTable[i].dualFilter) channels_[i].dualFilter.mix(row(i), count);
+    }
+    addBuses(syntheOut, instrumentOut, count);
+  }
+  syntheOsc_.advance(count);
+  instrumentOsc_.advance(count);
+}
+
 void Voice::render(double* syntheOut, double* instrumentOut, int count) {
   if (count > allocatedLength_) {
     // Longer than a control period: not something the engine asks for; render it in pieces.
@@ -99,21 +148,7 @@ void Voice::render(double* syntheOut, double* instrumentOut, int count) {
     std::fill_n(syntheBus_.begin(), count, 0.0);
     std::fill_n(instrumentBus_.begin(), count, 0.0);
     filterChannels(count);
-    for (int i = 0; i < kChannelCount; ++i) mixChannel(i, count);
-    const double gain = velocityGain_;
-    const double* synthe = syntheBus_.data();
-    const double* instrument = instrumentBus_.data();
-    if (ringModulationOn_) {
-      for (int i = 0; i < count; ++i) {
-        syntheOut[i] += synthe[i] * gain * instrument[i];
-        instrumentOut[i] += instrument[i] * gain;
-      }
-    } else {
-      for (int i = 0; i < count; ++i) {
-        syntheOut[i] += synthe[i] * gain;
-        instrumentOut[i] += instrument[i] * gain;
-      }
-    }
+    addBuses(syntheOut, instrumentOut, count);
   }
   // The oscillators run freely, sounding or not.
   syntheOsc_.advance(count);

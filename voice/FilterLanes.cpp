@@ -1,0 +1,28 @@
+#include "voice/FilterLanes.h"
+
+namespace sorvel {
+
+namespace {
+
+const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+
+}  // namespace
+
+void runChannelFilters(const ChannelFilterJob* jobs, int jobCount, int count) {
+  int done = kHaveAvx2 ? runChannelFiltersAvx2(jobs, jobCount, count) : 0;
+  for (; done + 2 <= jobCount; done += 2) {
+    ChannelFilter::processPair(*jobs[done].filter, jobs[done].values, *jobs[done + 1].filter, jobs[done + 1].values,
+                               count);
+  }
+  if (done < jobCount) jobs[done].filter->process(jobs[done].values, count);
+}
+
+void runBiquads(const BiquadJob* jobs, int jobCount, int count) {
+  int done = kHaveAvx2 ? runBiquadsAvx2(jobs, jobCount, count) : 0;
+  for (; done + 2 <= jobCount; done += 2) {
+    Biquad::processPair(*jobs[done].section, jobs[done].values, *jobs[done + 1].section, jobs[done + 1].values, count);
+  }
+  if (done < jobCount) jobs[done].section->process(jobs[done].values, count);
+}
+
+}  // namespace sorvel

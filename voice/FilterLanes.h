@@ -1,0 +1,55 @@
+// Many independent filters of one kind, run side by side: where the processor has AVX2, four or
+// eight at a time in the lanes of vector registers, each lane doing exactly the arithmetic of the
+// filter's own process(); elsewhere two at a time as before. The results are those of one
+// process() call per filter, to the bit.
+#pragma once
+
+#include <vector>
+
+#include "voice/ChannelFilter.h"
+#include "voice/Filter.h"
+
+namespace sorvel {
+
+struct ChannelFilterJob {
+  ChannelFilter* filter;
+  double* values;  // filtered in place
+};
+
+struct BiquadJob {
+  Biquad* section;
+  double* values;
+};
+
+void runChannelFilters(const ChannelFilterJob* jobs, int jobCount, int count);
+void runBiquads(const BiquadJob* jobs, int jobCount, int count);
+
+// Filter jobs gathered from several voices and run together. Sized once for a number of voices;
+// adding a job never allocates.
+class FilterJobs {
+ public:
+  void reserve(int voices, int channelsPerVoice) {
+    channel_.resize(static_cast<std::size_t>(voices * channelsPerVoice));
+    biquad_.resize(static_cast<std::size_t>(2 * voices * channelsPerVoice));
+  }
+  void clear() { channelCount_ = biquadCount_ = 0; }
+  void add(ChannelFilter& filter, double* values) { channel_[static_cast<std::size_t>(channelCount_++)] = {&filter, values}; }
+  void add(Biquad& section, double* values) { biquad_[static_cast<std::size_t>(biquadCount_++)] = {&section, values}; }
+  void run(int count) const {
+    runChannelFilters(channel_.data(), channelCount_, count);
+    runBiquads(biquad_.data(), biquadCount_, count);
+  }
+
+ private:
+  std::vector<ChannelFilterJob> channel_;
+  std::vector<BiquadJob> biquad_;
+  int channelCount_ = 0;
+  int biquadCount_ = 0;
+};
+
+// The vector kernels, compiled for AVX2 in their own file: each runs the first jobs in whole
+// groups of four and returns how many it ran. Call only where the processor has AVX2.
+int runChannelFiltersAvx2(const ChannelFilterJob* jobs, int jobCount, int count);
+int runBiquadsAvx2(const BiquadJob* jobs, int jobCount, int count);
+
+}  // namespace sorvel
