@@ -34,6 +34,7 @@ void Synth::reset() {
   LockGuard guard(lock());
   midiQueue_.resize(MidiEventQueue::burstCapacity(blockSize()));
   midiLearn_.stop();
+  showLearnEnded();
 }
 
 void Synth::parameterChanged(int index) {

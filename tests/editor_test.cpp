@@ -319,6 +319,12 @@ TEST(EditorLearn, LeftClickArmsInTheButtonsModeRightClickSwapsModesOnlyWhileOff)
   rig.graphics.onIdle();
   EXPECT_EQ(learn->value(), 0.0);
   EXPECT_TRUE(learn->isDirty());
+
+  rig.click(learn);
+  rig.synth.reset();  // a reset ends learning too
+  rig.graphics.onIdle();
+  EXPECT_FALSE(rig.synth.learning());
+  EXPECT_EQ(learn->value(), 0.0);
 }
 
 TEST(EditorIdle, AnIndicatorIsTouchedOnlyWhenItsStateChanges) {
