@@ -97,12 +97,15 @@ class FreeTypeFont : public LICE_IFont {
 struct FontCache {
   std::mutex mutex;
   FT_Library library = nullptr;
+  // A configuration of our own, so that nothing of fontconfig's process-wide state is left behind.
+  FcConfig* config = nullptr;
   std::map<std::string, std::string> files;  // family -> font file
   std::map<std::pair<std::string, int>, std::unique_ptr<FreeTypeFont>> fonts;
 
   ~FontCache() {
     fonts.clear();
     if (library != nullptr) FT_Done_FreeType(library);
+    if (config != nullptr) FcConfigDestroy(config);
   }
 };
 
@@ -111,14 +114,15 @@ FontCache& fontCache() {
   return instance;
 }
 
-std::string findFontFile(const std::string& family) {
+std::string findFontFile(FcConfig* config, const std::string& family) {
   std::string file;
+  if (config == nullptr) return file;
   FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
   if (pattern == nullptr) return file;
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* match = FcFontMatch(config, pattern, &result);
   if (match != nullptr) {
     FcChar8* path = nullptr;
     if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path != nullptr) {
@@ -143,7 +147,8 @@ LICE_IFont* LICE_GetFont(const std::string& family, int pixelHeight) {
     return nullptr;
   }
   auto file = cache.files.find(family);
-  if (file == cache.files.end()) file = cache.files.emplace(family, findFontFile(family)).first;
+  if (cache.config == nullptr) cache.config = FcInitLoadConfigAndFonts();
+  if (file == cache.files.end()) file = cache.files.emplace(family, findFontFile(cache.config, family)).first;
   if (file->second.empty()) return nullptr;
   FT_Face face = nullptr;
   if (FT_New_Face(cache.library, file->second.c_str(), 0, &face) != 0) return nullptr;
