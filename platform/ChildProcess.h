@@ -22,4 +22,8 @@ std::string findOnPath(const std::string& program);
 // and waits for it to end.
 ChildResult runChild(const std::vector<std::string>& argv);
 
+// Starts argv[0] (a full path) with argv and does not wait for it: a program that may run as long
+// as the user likes (a web browser) must not hold up the caller. The child is nobody's to reap.
+bool startDetached(const std::vector<std::string>& argv);
+
 }  // namespace sorvel

@@ -90,9 +90,14 @@ class DesktopDialogs : public UserDialogs {
   }
 
   bool openWebPage(const std::string& address) override {
-    const std::string opener = displayIsSet() ? findOnPath("xdg-open") : std::string();
-    if (opener.empty()) return headless_.openWebPage(address);
-    return runChild({opener, address}).exitCode == 0;
+    if (!displayIsSet()) return headless_.openWebPage(address);
+    const std::string opener = findOnPath("xdg-open");
+    if (opener.empty() || !startDetached({opener, address})) {
+      showMessageWithIcon("No web browser could be started (xdg-open is missing). The page is:\n" + address,
+                          "Sorvel", MessageButtons::Ok, MessageIcon::Information);
+      return false;
+    }
+    return true;
   }
 
  private:
