@@ -53,6 +53,10 @@ class IEditorWindowHost {
   virtual void close() = 0;
   virtual bool isOpen() const = 0;
 
+  // A tick of the host's user-interface thread (effEditIdle): window events, the view's idle work
+  // and drawing happen here.
+  virtual void idle() {}
+
   // Something became dirty: redraw (IEditorView::drawDirty) at the next chance.
   virtual void invalidate() = 0;
 
