@@ -10,6 +10,8 @@ packages=(
   libcurl4-openssl-dev
   libsmf-dev libsndfile1-dev
   libpng-dev libcairo2-dev libfreetype-dev libfontconfig-dev fonts-liberation
+  libxcb1-dev libxcb-shm0-dev libxkbcommon-x11-dev
+  xvfb libxcb-xtest0-dev
 )
 
 missing=()

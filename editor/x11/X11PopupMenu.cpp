@@ -38,6 +38,7 @@ int X11PopupMenu::run(const IPopupMenu& menu, int rootX, int rootY, const IPopup
   if (menu.itemCount() == 0) return -1;
   openedAtX_ = rootX;
   openedAtY_ = rootY;
+  display_.loadKeyboard();
   openLevel(menu, rootX, rootY, nullptr);
   grabInput();
 

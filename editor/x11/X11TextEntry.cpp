@@ -16,6 +16,7 @@ X11TextEntry::X11TextEntry(XcbDisplay& display, xcb_window_t panel, const IRECT&
     : display_(display), edit_(text, static_cast<std::size_t>(std::max(0, maxBytes))) {
   xcb_connection_t* c = display_.connection();
   const xcb_screen_t* screen = display_.screen();
+  display_.loadKeyboard();
   const int width = std::max(1, where.W());
   const int height = std::max(1, where.H());
   window_ = xcb_generate_id(c);

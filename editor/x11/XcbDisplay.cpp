@@ -77,7 +77,11 @@ bool XcbDisplay::connect() {
     hasSharedMemory_ = version != nullptr;
     std::free(version);
   }
-  setUpKeyboard();
+  // Without the keyboard extension keys give no text; the mouse still works everywhere.
+  hasKeyboardExtension_ = xkb_x11_setup_xkb_extension(connection_, XKB_X11_MIN_MAJOR_XKB_VERSION,
+                                                      XKB_X11_MIN_MINOR_XKB_VERSION,
+                                                      XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr,
+                                                      nullptr, nullptr) != 0;
   return true;
 }
 
@@ -97,19 +101,23 @@ xcb_cursor_t XcbDisplay::cursor(CursorShape shape) {
   return cursors_[index];
 }
 
-void XcbDisplay::setUpKeyboard() {
-  // Without the keyboard extension keys give no text; the mouse still works everywhere.
-  if (!xkb_x11_setup_xkb_extension(connection_, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
-                                   XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr)) {
-    return;
-  }
+void XcbDisplay::loadKeyboard() {
+  if (!hasKeyboardExtension_) return;
   const std::int32_t device = xkb_x11_get_core_keyboard_device_id(connection_);
   if (device < 0) return;
-  xkbContext_ = xkb_context_new(XKB_CONTEXT_NO_DEFAULT_INCLUDES);
+  if (xkbContext_ == nullptr) xkbContext_ = xkb_context_new(XKB_CONTEXT_NO_DEFAULT_INCLUDES);
   if (xkbContext_ == nullptr) return;
-  keymap_ = xkb_x11_keymap_new_from_device(xkbContext_, connection_, device, XKB_KEYMAP_COMPILE_NO_FLAGS);
-  if (keymap_ == nullptr) return;
-  keyState_ = xkb_x11_state_new_from_device(keymap_, connection_, device);
+  xkb_keymap* keymap = xkb_x11_keymap_new_from_device(xkbContext_, connection_, device, XKB_KEYMAP_COMPILE_NO_FLAGS);
+  if (keymap == nullptr) return;
+  xkb_state* state = xkb_x11_state_new_from_device(keymap, connection_, device);
+  if (state == nullptr) {
+    xkb_keymap_unref(keymap);
+    return;
+  }
+  if (keyState_ != nullptr) xkb_state_unref(keyState_);
+  if (keymap_ != nullptr) xkb_keymap_unref(keymap_);
+  keymap_ = keymap;
+  keyState_ = state;
 }
 
 XcbDisplay::Key XcbDisplay::translateKey(xcb_keycode_t code, std::uint16_t modifierState) {

@@ -38,6 +38,8 @@ class XcbDisplay {
 
   xcb_cursor_t cursor(CursorShape shape);
 
+  // Reads the keyboard's layout as it is now (the user may have switched it since the last time).
+  void loadKeyboard();
   // The keysym and the text (UTF-8, possibly empty) of a key press, with its modifiers.
   struct Key {
     std::uint32_t keysym = 0;
@@ -46,7 +48,6 @@ class XcbDisplay {
   Key translateKey(xcb_keycode_t code, std::uint16_t modifierState);
 
  private:
-  void setUpKeyboard();
 
   xcb_connection_t* connection_ = nullptr;
   xcb_screen_t* screen_ = nullptr;
@@ -55,6 +56,7 @@ class XcbDisplay {
   std::size_t maximumRequestBytes_ = 0;
   xcb_font_t cursorFont_ = 0;
   xcb_cursor_t cursors_[3] = {0, 0, 0};
+  bool hasKeyboardExtension_ = false;
   xkb_context* xkbContext_ = nullptr;
   xkb_keymap* keymap_ = nullptr;
   xkb_state* keyState_ = nullptr;

@@ -1,0 +1,149 @@
+// The editor in a real X window, opened by a small host through effEditOpen and played with
+// synthetic input, on an X server of the test's own.
+#include <sys/stat.h>
+#include <xkbcommon/xkbcommon-keysyms.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "tests/host/PluginHost.h"
+#include "tests/x11/XServerRig.h"
+
+namespace {
+
+using namespace testhost;
+using namespace testx11;
+
+constexpr int kWidth = 1104;
+constexpr int kHeight = 488;
+// Panel places of the controls the tests use (their top-left corner plus half their size).
+constexpr int kFootageP1X = 408 + 32 + 16, kFootageP1Y = 136 + 36;
+constexpr int kVolumeX = 52 + 16, kVolumeY = 288 + 16;
+constexpr int kOptionsX = 780, kOptionsY = 304;
+constexpr int kNameX = 600, kNameY = 304;
+
+// Dialog programs of the test's own: they answer yes and write down what they were asked.
+class FakeDesktop {
+ public:
+  FakeDesktop() {
+    char pattern[] = "/tmp/sorvel-desktop-XXXXXX";
+    folder_ = ::mkdtemp(pattern);
+    log_ = folder_ + "/asked.log";
+    write("zenity");
+    oldPath_ = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    ::setenv("PATH", folder_.c_str(), 1);
+  }
+  ~FakeDesktop() {
+    ::setenv("PATH", oldPath_.c_str(), 1);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  void write(const std::string& program) {
+    const std::string path = folder_ + "/" + program;
+    std::ofstream(path) << "#!/bin/sh\necho " << program << " \"$@\" >> '" << log_ << "'\n";
+    ::chmod(path.c_str(), 0755);
+  }
+  std::string asked() const {
+    std::ifstream in(log_);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+  }
+
+ private:
+  std::string folder_;
+  std::string log_;
+  std::string oldPath_;
+};
+
+// One plug-in instance with its editor open in a top-level window of the test's host.
+class OpenEditor {
+ public:
+  OpenEditor(TestDisplay& display, int x, int y) : display_(display) {
+    host.start(44100.0f, 64);
+    window = display_.makeTopWindow(x, y, kWidth, kHeight);
+    ERect* rect = nullptr;
+    host.dispatch(effEditGetRect, 0, 0, &rect);
+    opened = rect != nullptr && rect->right - rect->left == kWidth && rect->bottom - rect->top == kHeight &&
+             host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<std::uintptr_t>(window))) == 1;
+    pumpFor(10);
+  }
+  ~OpenEditor() {
+    if (opened) host.dispatch(effEditClose);
+    xcb_destroy_window(display_.connection(), window);
+    display_.sync();
+  }
+
+  // The host's user-interface thread: effEditIdle about every 10 ms until the condition holds.
+  bool pumpUntil(const std::function<bool()>& done) {
+    for (int tick = 0; tick < 1000; ++tick) {
+      host.dispatch(effEditIdle);
+      if (done()) return true;
+      std::this_thread::sleep_for(10ms);
+    }
+    return false;
+  }
+  void pumpFor(int ticks) {
+    for (int tick = 0; tick < ticks; ++tick) {
+      host.dispatch(effEditIdle);
+      std::this_thread::sleep_for(10ms);
+    }
+  }
+  std::string programName() { return host.text(effGetProgramName, 0, 256); }
+
+  PluginHost host;
+  xcb_window_t window = 0;
+  bool opened = false;
+
+ private:
+  TestDisplay& display_;
+};
+
+class EditorWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!server_.running()) GTEST_SKIP() << "No X server for the editor window tests: " << server_.problem();
+    ASSERT_TRUE(display_.ok());
+  }
+
+  // Runs the input on a thread of its own while the host pumps: a menu is modal inside effEditIdle.
+  void whilePumping(OpenEditor& editor, const std::function<void()>& input, const std::function<bool()>& done) {
+    std::thread user(input);
+    EXPECT_TRUE(editor.pumpUntil(done));
+    user.join();
+  }
+  bool waitForPopups(int count) {
+    for (int i = 0; i < 500; ++i) {
+      if (display_.popupCount() == count) return true;
+      std::this_thread::sleep_for(10ms);
+    }
+    return false;
+  }
+
+  XvfbServer server_;
+  TestDisplay display_;
+};
+
+TEST_F(EditorWindow, ClickingAFootageSwitchTurnsItOnAndTellsTheHost) {
+  OpenEditor editor(display_, 0, 0);
+  ASSERT_TRUE(editor.opened);
+  const int footage = 37;  // the first footage switch
+  ASSERT_EQ(editor.host.getParameter(footage), 0.0f);
+  display_.click(kFootageP1X, kFootageP1Y);
+  EXPECT_TRUE(editor.pumpUntil([&] { return editor.host.getParameter(footage) == 1.0f; }));
+  const auto& automations = editor.host.automations;
+  EXPECT_TRUE(std::any_of(automations.begin(), automations.end(),
+                          [&](const AutomateCall& call) { return call.index == footage && call.value == 1.0f; }));
+
+  const std::string picture = std::string(SORVEL_BUILD_DIR) + "/editor-in-x11-window.png";
+  EXPECT_TRUE(display_.writePng(editor.window, kWidth, kHeight, picture));
+}
+
+}  // namespace
