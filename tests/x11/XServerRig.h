@@ -174,7 +174,8 @@ class TestDisplay {
     bool shifted = false;
     const xcb_keycode_t code = keycodeFor(keysym, shifted);
     if (code == 0) return;
-    const xcb_keycode_t shift = keycodeFor(0xffe1, shifted);  // Shift_L
+    bool unused = false;
+    const xcb_keycode_t shift = keycodeFor(0xffe1, unused);  // Shift_L
     if (shifted) fakeKey(shift, true);
     fakeKey(code, true);
     fakeKey(code, false);

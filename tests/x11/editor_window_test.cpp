@@ -142,8 +142,135 @@ TEST_F(EditorWindow, ClickingAFootageSwitchTurnsItOnAndTellsTheHost) {
   EXPECT_TRUE(std::any_of(automations.begin(), automations.end(),
                           [&](const AutomateCall& call) { return call.index == footage && call.value == 1.0f; }));
 
+  editor.pumpFor(5);
   const std::string picture = std::string(SORVEL_BUILD_DIR) + "/editor-in-x11-window.png";
   EXPECT_TRUE(display_.writePng(editor.window, kWidth, kHeight, picture));
+}
+
+TEST_F(EditorWindow, DraggingAKnobMovesItByTheGearing) {
+  OpenEditor editor(display_, 0, 0);
+  ASSERT_TRUE(editor.opened);
+  const int volume = editor.host.findParameter("Volume");
+  editor.host.setParameter(volume, 0.1f);
+  editor.pumpFor(2);
+  display_.moveTo(kVolumeX, kVolumeY);
+  display_.button(1, true);
+  for (int step = 1; step <= 10; ++step) display_.moveTo(kVolumeX + step, kVolumeY - 10 * step);
+  display_.button(1, false);
+  // 100 pixels up on a knob 32 pixels high with a gearing of 4.
+  const float expected = 0.1f + 100.0f / (4.0f * 32.0f);
+  EXPECT_TRUE(editor.pumpUntil([&] { return std::abs(editor.host.getParameter(volume) - expected) < 0.006f; }))
+      << editor.host.getParameter(volume);
+}
+
+TEST_F(EditorWindow, TheOptionsMenuRunsInitProgramFromTheKeyboard) {
+  FakeDesktop desktop;
+  OpenEditor editor(display_, 0, 0);
+  ASSERT_TRUE(editor.opened);
+  ASSERT_NE(editor.programName(), "Init");
+  whilePumping(
+      editor,
+      [&] {
+        display_.click(kOptionsX, kOptionsY);
+        ASSERT_TRUE(waitForPopups(1));
+        // "Copy Program", then past the disabled "Paste Program" to "Init Program".
+        display_.key(XKB_KEY_Down);
+        display_.key(XKB_KEY_Down);
+        display_.key(XKB_KEY_Return);
+      },
+      [&] { return editor.programName() == "Init"; });
+  EXPECT_NE(desktop.asked().find("initialize the current program"), std::string::npos);
+  EXPECT_EQ(display_.popupCount(), 0);
+}
+
+TEST_F(EditorWindow, VisitingTheMakersPageNeedsXdgOpenAndSaysSoWithoutIt) {
+  FakeDesktop desktop;
+  OpenEditor editor(display_, 0, 0);
+  ASSERT_TRUE(editor.opened);
+  const auto visit = [&] {
+    display_.click(kOptionsX, kOptionsY);
+    ASSERT_TRUE(waitForPopups(1));
+    // The last item opens the online submenu; its second item is the visit.
+    display_.key(XKB_KEY_Up);
+    display_.key(XKB_KEY_Right);
+    ASSERT_TRUE(waitForPopups(2));
+    display_.key(XKB_KEY_Down);
+    display_.key(XKB_KEY_Return);
+  };
+  whilePumping(editor, visit, [&] { return desktop.asked().find("xdg-open is missing") != std::string::npos; });
+  desktop.write("xdg-open");
+  whilePumping(editor, visit, [&] { return desktop.asked().find("xdg-open http") != std::string::npos; });
+}
+
+TEST_F(EditorWindow, TheProgramNameIsRenamedByTypingInPlace) {
+  ASSERT_TRUE(display_.addKey(XKB_KEY_eacute));
+  OpenEditor editor(display_, 0, 0);
+  ASSERT_TRUE(editor.opened);
+  const std::string before = editor.programName();
+
+  display_.click(kNameX, kNameY);
+  editor.pumpUntil([&] { return display_.children(display_.children(editor.window).front()).size() == 1; });
+  display_.type("xyz");
+  display_.key(XKB_KEY_Escape);
+  editor.pumpFor(10);
+  EXPECT_EQ(editor.programName(), before);
+
+  display_.click(kNameX, kNameY);
+  editor.pumpUntil([&] { return display_.children(display_.children(editor.window).front()).size() == 1; });
+  for (std::size_t i = 0; i < before.size(); ++i) display_.key(XKB_KEY_BackSpace);
+  display_.type("Bright Brass ");
+  display_.key(XKB_KEY_eacute);
+  display_.key(XKB_KEY_Return);
+  EXPECT_TRUE(editor.pumpUntil([&] { return editor.programName() == "Bright Brass \xC3\xA9"; }))
+      << editor.programName();
+}
+
+TEST_F(EditorWindow, HostAutomationShowsOnTheKnobAfterOneIdleTick) {
+  OpenEditor editor(display_, 0, 0);
+  ASSERT_TRUE(editor.opened);
+  const int volume = editor.host.findParameter("Volume");
+  const xcb_window_t panel = display_.children(editor.window).front();
+  const auto knob = [&] { return display_.pixels(panel, kVolumeX - 16, kVolumeY - 16, 32, 32); };
+  editor.host.setParameter(volume, 0.0f);
+  editor.pumpFor(3);
+  const auto low = knob();
+  editor.host.setParameter(volume, 1.0f);
+  editor.host.dispatch(effEditIdle);
+  // No more ticks: the server only has to catch up with what that one tick sent.
+  bool changed = false;
+  for (int i = 0; i < 200 && !changed; ++i) {
+    changed = knob() != low;
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_TRUE(changed);
+}
+
+TEST_F(EditorWindow, TwoInstancesEachDrawAndAnswerInTheirOwnWindow) {
+  OpenEditor left(display_, 0, 0);
+  OpenEditor right(display_, 0, 500);
+  ASSERT_TRUE(left.opened);
+  ASSERT_TRUE(right.opened);
+  const int footage = 37;
+  display_.click(kFootageP1X, kFootageP1Y + 500);
+  EXPECT_TRUE(right.pumpUntil([&] { return right.host.getParameter(footage) == 1.0f; }));
+  left.pumpFor(5);
+  EXPECT_EQ(left.host.getParameter(footage), 0.0f);
+  const auto switchPixels = [&](OpenEditor& editor) {
+    return display_.pixels(display_.children(editor.window).front(), kFootageP1X - 16, kFootageP1Y - 36, 32, 72);
+  };
+  EXPECT_NE(switchPixels(left), switchPixels(right));
+}
+
+TEST_F(EditorWindow, OpensAndClosesTwoHundredTimesLeavingNoWindowBehind) {
+  OpenEditor editor(display_, 0, 0);
+  ASSERT_TRUE(editor.opened);
+  for (int i = 0; i < 200; ++i) {
+    editor.host.dispatch(effEditClose);
+    ASSERT_TRUE(display_.children(editor.window).empty());
+    ASSERT_EQ(editor.host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<std::uintptr_t>(editor.window))), 1);
+    editor.host.dispatch(effEditIdle);
+  }
+  EXPECT_EQ(display_.children(editor.window).size(), 1u);
 }
 
 }  // namespace
