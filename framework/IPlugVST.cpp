@@ -260,6 +260,12 @@ VstIntPtr IPlugVST::dispatcherEntry(AEffect* effect, VstInt32 opcode, VstInt32 i
     return 0;
   }
   try {
+    // The editor's opcodes draw and wait for the window system: they go without the plug-in lock,
+    // and what the editor reads or writes of the plug-in takes the lock itself, briefly, so that
+    // the audio thread never waits on drawing.
+    const bool editorCall = opcode == effEditGetRect || opcode == effEditOpen || opcode == effEditClose ||
+                            opcode == effEditIdle || opcode == effIdle;
+    if (editorCall) return plug->dispatch(opcode, index, value, ptr, opt);
     LockGuard guard(plug->lock());
     return plug->dispatch(opcode, index, value, ptr, opt);
   } catch (...) {
