@@ -62,11 +62,11 @@ bool X11WindowHost::open(void* parentWindow) {
   const std::uint32_t mask = XCB_CW_BACK_PIXMAP | XCB_CW_BORDER_PIXEL | XCB_CW_EVENT_MASK | XCB_CW_COLORMAP |
                              XCB_CW_CURSOR;
   // No background: the server leaves exposed pixels alone until we put ours, so nothing flickers.
+  // Keys are not ours outside a text entry: they go on to the host's window (its shortcuts).
   const std::uint32_t values[] = {
       XCB_BACK_PIXMAP_NONE, 0,
       XCB_EVENT_MASK_EXPOSURE | XCB_EVENT_MASK_BUTTON_PRESS | XCB_EVENT_MASK_BUTTON_RELEASE |
-          XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_LEAVE_WINDOW | XCB_EVENT_MASK_KEY_PRESS |
-          XCB_EVENT_MASK_STRUCTURE_NOTIFY,
+          XCB_EVENT_MASK_POINTER_MOTION | XCB_EVENT_MASK_LEAVE_WINDOW | XCB_EVENT_MASK_STRUCTURE_NOTIFY,
       screen->default_colormap, display->cursor(CursorShape::Arrow)};
   error = xcb_request_check(
       c, xcb_create_window_checked(c, screen->root_depth, window, parent, 0, 0,
