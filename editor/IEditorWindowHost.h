@@ -53,9 +53,10 @@ class IEditorWindowHost {
   virtual void close() = 0;
   virtual bool isOpen() const = 0;
 
-  // A tick of the host's user-interface thread (effEditIdle): window events, the view's idle work
-  // and drawing happen here.
-  virtual void idle() {}
+  // A tick of the host's user-interface thread (effEditIdle). A host that pumps its window here
+  // runs the view's idle work and draws itself, and says so; otherwise the editor runs the idle
+  // work.
+  virtual bool idle() { return false; }
 
   // Something became dirty: redraw (IEditorView::drawDirty) at the next chance.
   virtual void invalidate() = 0;

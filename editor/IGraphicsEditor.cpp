@@ -133,7 +133,12 @@ void IGraphicsEditor::onMouseOut() {
   if (windowHost_) windowHost_->setCursor(CursorShape::Arrow);
 }
 
+void IGraphicsEditor::hostIdle() {
+  if (!windowHost_ || !windowHost_->idle()) onIdle();
+}
+
 void IGraphicsEditor::onIdle() {
+  if (idleWork_) idleWork_();
   const bool hadPending = pending_.load(std::memory_order_acquire);
   applyPending();
   if (!windowHost_) return;

@@ -82,6 +82,12 @@ class IGraphicsEditor : public IGraphics, public IEditorView {
   void promptTextEntry(IControl& asker, const IRECT& where, const std::string& initial, int maxLength);
   bool openWebPage(const std::string& url);
   IEditorWindowHost* windowHost() { return windowHost_.get(); }
+  // A tick of the host's user-interface thread: an open window pumps its events, runs the idle
+  // work and draws; without one the idle work runs here.
+  void hostIdle();
+  // The plug-in's own part of the idle work, run first in every idle tick (on whichever thread
+  // pumps the window).
+  void setIdleWork(std::function<void()> work) { idleWork_ = std::move(work); }
 
   // Tests and the snapshot tool put their own window host in.
   void setWindowHostFactory(WindowHostFactory factory) { hostFactory_ = std::move(factory); }
@@ -106,6 +112,7 @@ class IGraphicsEditor : public IGraphics, public IEditorView {
   bool allDirty_ = true;
 
   WindowHostFactory hostFactory_;
+  std::function<void()> idleWork_;
   std::unique_ptr<IEditorWindowHost> windowHost_;
   std::atomic<bool> windowOpen_{false};
   std::atomic<bool> pending_{false};

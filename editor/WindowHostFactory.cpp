@@ -1,5 +1,9 @@
 #include "editor/IEditorWindowHost.h"
 
+#if defined(__linux__)
+#include "editor/x11/X11WindowHost.h"
+#endif
+
 namespace sorvel {
 
 namespace {
@@ -28,8 +32,12 @@ class HeadlessWindowHost : public IEditorWindowHost {
 
 }  // namespace
 
-std::unique_ptr<IEditorWindowHost> makeWindowHost(IEditorView& /*view*/) {
+std::unique_ptr<IEditorWindowHost> makeWindowHost([[maybe_unused]] IEditorView& view) {
+#if defined(__linux__)
+  return std::make_unique<X11WindowHost>(view);
+#else
   return std::make_unique<HeadlessWindowHost>();
+#endif
 }
 
 }  // namespace sorvel

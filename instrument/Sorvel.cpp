@@ -64,24 +64,26 @@ void Sorvel::buildEditorLayout() {
   panel_ = &SorvelPanel::build(*graphics_, *this);
   learnButton_ = panel_->learnButton();
   programMenuControl_ = panel_->programMenu();
+  graphics_->setIdleWork([this] { showIndicators(); });
 }
 
-// The editor's idle work runs on the host's user-interface thread; the LFOs are read under the
-// lock the render holds.
+// The host's user-interface thread ticks the editor; its window does the idle work.
 void Sorvel::idle() {
-  IGraphics* graphics = editor();
-  if (graphics == nullptr || panel_ == nullptr) return;
-  if (graphics->windowIsOpen()) {
-    bool vibratoHigh = false;
-    bool sampleHoldHigh = false;
-    {
-      LockGuard guard(lock());
-      vibratoHigh = engine_.state().vibratoLfo.unipolar > 0.5;
-      sampleHoldHigh = engine_.state().sampleHoldLfo.unipolar > 0.5;
-    }
-    panel_->showIndicators(vibratoHigh, sampleHoldHigh);
+  if (panel_ != nullptr) panel_->graphics().hostIdle();
+}
+
+// Part of the editor's idle work, on the thread that pumps the window; the LFOs are read under the
+// lock the render holds.
+void Sorvel::showIndicators() {
+  if (!editor()->windowIsOpen()) return;
+  bool vibratoHigh = false;
+  bool sampleHoldHigh = false;
+  {
+    LockGuard guard(lock());
+    vibratoHigh = engine_.state().vibratoLfo.unipolar > 0.5;
+    sampleHoldHigh = engine_.state().sampleHoldLfo.unipolar > 0.5;
   }
-  panel_->graphics().onIdle();
+  panel_->showIndicators(vibratoHigh, sampleHoldHigh);
 }
 
 void Sorvel::reset() {

@@ -42,6 +42,8 @@ class Sorvel : public Synth {
   SorvelPanel* panel() { return panel_; }
 
  private:
+  void showIndicators();
+
   Engine engine_;
   SorvelEngineHost engineHost_{*this};
   SorvelPanel* panel_ = nullptr;  // owned by the editor

@@ -122,10 +122,11 @@ void X11WindowHost::close() {
   exposed_ = {};
 }
 
-void X11WindowHost::idle() {
+bool X11WindowHost::idle() {
   hostIdles_ = true;
   std::unique_lock<std::recursive_mutex> lock(pumpMutex_, std::try_to_lock);
   if (lock.owns_lock()) pump();
+  return true;
 }
 
 void X11WindowHost::watch() {

@@ -34,7 +34,7 @@ class X11WindowHost final : public IEditorWindowHost {
   bool open(void* parentWindow) override;
   void close() override;
   bool isOpen() const override { return window_ != 0; }
-  void idle() override;
+  bool idle() override;
   void invalidate() override {}
   int showPopupMenu(const IPopupMenu& menu, int x, int y, const IPopupMenu*& chosenMenu) override;
   void promptTextEntry(const IRECT& where, const std::string& initialUtf8, int maxLength) override;

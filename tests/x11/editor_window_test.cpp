@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -181,6 +182,31 @@ TEST_F(EditorWindow, TheOptionsMenuRunsInitProgramFromTheKeyboard) {
       [&] { return editor.programName() == "Init"; });
   EXPECT_NE(desktop.asked().find("initialize the current program"), std::string::npos);
   EXPECT_EQ(display_.popupCount(), 0);
+}
+
+TEST_F(EditorWindow, AudioGoesOnWhileAMenuIsOpen) {
+  OpenEditor editor(display_, 0, 0);
+  ASSERT_TRUE(editor.opened);
+  std::future<void> block;
+  std::atomic<bool> rendered{false};
+  std::atomic<bool> escaped{false};
+  whilePumping(
+      editor,
+      [&] {
+        display_.click(kOptionsX, kOptionsY);
+        if (waitForPopups(1)) {
+          // The menu runs inside the host's idle tick; a block of audio must not wait for it.
+          block = std::async(std::launch::async, [&] {
+            std::vector<float> left, right;
+            editor.host.renderFloat(left, right, 64);
+          });
+          rendered = block.wait_for(10s) == std::future_status::ready;
+        }
+        display_.key(XKB_KEY_Escape);
+        escaped = true;
+      },
+      [&] { return escaped && display_.popupCount() == 0; });
+  EXPECT_TRUE(rendered);
 }
 
 TEST_F(EditorWindow, VisitingTheMakersPageNeedsXdgOpenAndSaysSoWithoutIt) {
