@@ -17,6 +17,9 @@
 #include "tests/host/PluginHost.h"
 #include "tests/x11/XServerRig.h"
 
+// fontconfig keeps a little of the configuration it parses for the life of the process.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace {
 
 using namespace testhost;
