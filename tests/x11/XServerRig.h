@@ -28,7 +28,7 @@ using namespace std::chrono_literals;
 // Xvfb on a display number it picks itself; DISPLAY points at it for as long as it runs.
 class XvfbServer {
  public:
-  XvfbServer() {
+  explicit XvfbServer(const std::vector<std::string>& extraArguments = {}) {
     const std::string program = findXvfb();
     if (program.empty()) {
       problem_ = "Xvfb is not installed";
@@ -38,6 +38,7 @@ class XvfbServer {
     if (::pipe(fds) != 0) return;
     const std::string fd = std::to_string(fds[1]);
     std::vector<std::string> args{program, "-displayfd", fd, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"};
+    args.insert(args.end(), extraArguments.begin(), extraArguments.end());
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

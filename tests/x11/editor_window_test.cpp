@@ -290,6 +290,23 @@ TEST_F(EditorWindow, TwoInstancesEachDrawAndAnswerInTheirOwnWindow) {
   EXPECT_NE(switchPixels(left), switchPixels(right));
 }
 
+// A server that cannot share memory with us (one on another machine) gets the panel as plain
+// image requests, cut to its request size: the picture is the same.
+TEST(EditorWindowWithoutSharedMemory, ShowsThePanelAsWithIt) {
+  std::vector<std::uint32_t> pictures[2];
+  for (int shared = 0; shared < 2; ++shared) {
+    XvfbServer server(shared != 0 ? std::vector<std::string>{} : std::vector<std::string>{"-extension", "MIT-SHM"});
+    if (!server.running()) GTEST_SKIP() << "No X server for the editor window tests: " << server.problem();
+    TestDisplay display;
+    OpenEditor editor(display, 0, 0);
+    ASSERT_TRUE(editor.opened);
+    editor.pumpFor(10);
+    pictures[shared] = display.pixels(editor.window, 0, 0, kWidth, kHeight);
+  }
+  ASSERT_EQ(pictures[0].size(), static_cast<std::size_t>(kWidth * kHeight));
+  EXPECT_TRUE(pictures[0] == pictures[1]);
+}
+
 TEST_F(EditorWindow, OpensAndClosesTwoHundredTimesLeavingNoWindowBehind) {
   OpenEditor editor(display_, 0, 0);
   ASSERT_TRUE(editor.opened);
