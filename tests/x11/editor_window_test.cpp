@@ -70,14 +70,14 @@ class FakeDesktop {
 // One plug-in instance with its editor open in a top-level window of the test's host.
 class OpenEditor {
  public:
-  OpenEditor(TestDisplay& display, int x, int y) : display_(display) {
+  OpenEditor(TestDisplay& display, int x, int y, bool hostIdles = true) : display_(display) {
     host.start(44100.0f, 64);
     window = display_.makeTopWindow(x, y, kWidth, kHeight);
     ERect* rect = nullptr;
     host.dispatch(effEditGetRect, 0, 0, &rect);
     opened = rect != nullptr && rect->right - rect->left == kWidth && rect->bottom - rect->top == kHeight &&
              host.dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<std::uintptr_t>(window))) == 1;
-    pumpFor(10);
+    if (hostIdles) pumpFor(10);
   }
   ~OpenEditor() {
     if (opened) host.dispatch(effEditClose);
@@ -288,6 +288,23 @@ TEST_F(EditorWindow, TwoInstancesEachDrawAndAnswerInTheirOwnWindow) {
     return display_.pixels(display_.children(editor.window).front(), kFootageP1X - 16, kFootageP1Y - 36, 32, 72);
   };
   EXPECT_NE(switchPixels(left), switchPixels(right));
+}
+
+TEST_F(EditorWindow, AHostThatNeverIdlesStillGetsAWindowThatDrawsAndAnswers) {
+  OpenEditor editor(display_, 0, 0, false);
+  ASSERT_TRUE(editor.opened);
+  const int footage = 37;
+  const xcb_window_t panel = display_.children(editor.window).front();
+  const auto switchPixels = [&] { return display_.pixels(panel, kFootageP1X - 16, kFootageP1Y - 36, 32, 72); };
+  std::this_thread::sleep_for(500ms);
+  const auto off = switchPixels();
+  display_.click(kFootageP1X, kFootageP1Y);
+  bool shown = false;
+  for (int i = 0; i < 500 && !shown; ++i) {
+    std::this_thread::sleep_for(10ms);
+    shown = editor.host.getParameter(footage) == 1.0f && switchPixels() != off;
+  }
+  EXPECT_TRUE(shown);
 }
 
 // A server that cannot share memory with us (one on another machine) gets the panel as plain
