@@ -14,12 +14,13 @@ IGraphicsEditor::~IGraphicsEditor() { closeWindow(); }
 bool IGraphicsEditor::openWindow(void* parent) {
   if (windowHost_) return windowIsOpen();
   windowHost_ = hostFactory_ ? hostFactory_(*this) : nullptr;
+  // Before the window opens: from then on a thread of the window may be drawing.
+  markAllDirty();
   if (!windowHost_ || !windowHost_->open(parent)) {
     windowHost_.reset();
     return false;
   }
   windowOpen_.store(true, std::memory_order_release);
-  markAllDirty();
   return true;
 }
 

@@ -90,53 +90,11 @@ ChildResult runChild(const std::vector<std::string>& argv) {
 
 bool startDetached(const std::vector<std::string>& argv) {
   if (argv.empty() || argv.front().empty()) return false;
-  std::vector<char*> arguments;
-  for (const auto& argument : argv) arguments.push_back(const_cast<char*>(argument.c_str()));
-  arguments.push_back(nullptr);
-
-  int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return false;
-  // A short-lived middle child starts the program and leaves it to init, so no zombie stays with
-  // the host. Between fork and exec only async-signal-safe calls.
-  const pid_t middle = ::fork();
-  if (middle < 0) {
-    ::close(pipeFds[0]);
-    ::close(pipeFds[1]);
-    return false;
-  }
-  if (middle == 0) {
-    ::close(pipeFds[0]);
-    ::setsid();
-    const pid_t child = ::fork();
-    if (child == 0) {
-      const int nothing = ::open("/dev/null", O_RDWR);
-      if (nothing >= 0) {
-        ::dup2(nothing, STDIN_FILENO);
-        ::dup2(nothing, STDOUT_FILENO);
-        ::dup2(nothing, STDERR_FILENO);
-      }
-      // The host's own descriptors stay with the host.
-      const unsigned report = static_cast<unsigned>(pipeFds[1]);
-      if (report > 3) ::close_range(3, report - 1, 0);
-      ::close_range(report + 1, ~0U, 0);
-      ::execve(arguments.front(), arguments.data(), environ);
-      const char failed = 1;  // the close-on-exec pipe tells the caller that exec failed
-      (void)!::write(pipeFds[1], &failed, 1);
-      ::_exit(127);
-    }
-    ::_exit(child < 0 ? 1 : 0);
-  }
-  ::close(pipeFds[1]);
-  int status = 0;
-  while (::waitpid(middle, &status, 0) < 0 && errno == EINTR) {
-  }
-  char failed = 0;
-  ssize_t got;
-  do {
-    got = ::read(pipeFds[0], &failed, 1);
-  } while (got < 0 && errno == EINTR);
-  ::close(pipeFds[0]);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 && got == 0;
+  // A short-lived shell starts the program in the background and leaves it to init, so that no
+  // zombie stays with the host; the arguments reach it as positional parameters, never as text.
+  std::vector<std::string> shell{"/bin/sh", "-c", "\"$@\" </dev/null >/dev/null 2>&1 &", "sh"};
+  shell.insert(shell.end(), argv.begin(), argv.end());
+  return runChild(shell).exitCode == 0;
 }
 
 }  // namespace sorvel
