@@ -43,7 +43,6 @@ class ByteChunk {
   int size() const { return static_cast<int>(bytes_.size()); }
   const std::uint8_t* data() const { return bytes_.data(); }
   std::uint8_t* data() { return bytes_.data(); }
-  bool isEqual(const ByteChunk& other) const { return bytes_ == other.bytes_; }
 
  private:
   void reserveFor(std::size_t total);

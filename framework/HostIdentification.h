@@ -9,6 +9,9 @@ namespace sorvel {
 // first row of the table wins); 0 for an unknown or empty string.
 int identifyHost(const std::string& productString);
 
+// Identifiers of the hosts that get a plain stereo configuration.
+enum StereoOnlyHost : int { kHostForte = 15, kHostAudition = 17, kHostOrion = 18, kHostSawStudio = 20 };
+
 // Hosts that always exchange single-program chunks, whatever index they pass, known by their
 // vendor string (the whole string, case-insensitively).
 bool isChunkHostVendor(const std::string& vendorString);

@@ -15,7 +15,7 @@ IPlugBase::IPlugBase(const PlugDescription& d)
     : effectName_(d.effectName), productName_(d.productName), makerName_(d.makerName),
       uniqueId_(d.uniqueId), makerId_(d.makerId), version_(d.version), stateChunks_(d.stateChunks),
       isInstrument_(d.isInstrument), receivesMidi_(d.receivesMidi), latency_(d.latency) {
-  trace("IPlugBase::IPlugBase", __LINE__, "%s", d.effectName);
+  trace(__func__, __LINE__, "%s", d.effectName);
   parameters_.resize(static_cast<std::size_t>(std::max(0, d.parameterCount)));
   programs_.resize(static_cast<std::size_t>(std::max(0, d.programCount)));
 
@@ -69,15 +69,6 @@ int IPlugBase::unserializeState(const ByteChunk& chunk, int position) {
   return UnserializeParams(chunk, position);
 }
 
-bool IPlugBase::stateEquals(const double* values, int startIndex) const {
-  for (int i = 0; i < parameterCount(); ++i) {
-    const float stored = static_cast<float>(values[startIndex + i]);
-    const float current = static_cast<float>(parameters_[static_cast<std::size_t>(i)].value());
-    if (!(std::abs(stored - current) < 1e-5f)) return false;
-  }
-  return true;
-}
-
 void IPlugBase::setParameterFromEditor(int index, double normalised) {
   LockGuard guard(lock_);
   IParam* p = parameter(index);
@@ -122,7 +113,7 @@ bool IPlugBase::LegalIO(int inputs, int outputs) const {
 
 bool IPlugBase::SerializeParams(ByteChunk& chunk) {
   LockGuard guard(lock_);
-  trace("IPlugBase::SerializeParams", __LINE__, "%d", parameterCount());
+  trace(__func__, __LINE__, "%d", parameterCount());
   bool ok = true;
   for (const auto& p : parameters_) {
     const double v = p.value();
@@ -133,7 +124,7 @@ bool IPlugBase::SerializeParams(ByteChunk& chunk) {
 
 int IPlugBase::UnserializeParams(const ByteChunk& chunk, int position) {
   LockGuard guard(lock_);
-  trace("IPlugBase::UnserializeParams", __LINE__, "%d", position);
+  trace(__func__, __LINE__, "%d", position);
   for (auto& p : parameters_) {
     if (position < 0) break;
     double v = 0.0;
@@ -145,7 +136,7 @@ int IPlugBase::UnserializeParams(const ByteChunk& chunk, int position) {
 }
 
 bool IPlugBase::SerializePresets(ByteChunk& chunk) {
-  trace("IPlugBase::SerializePresets", __LINE__, "%d", programCount());
+  trace(__func__, __LINE__, "%d", programCount());
   bool ok = true;
   for (const auto& preset : programs_) {
     ok = chunk.putString(preset.name) > 0 && ok;
@@ -157,7 +148,7 @@ bool IPlugBase::SerializePresets(ByteChunk& chunk) {
 }
 
 int IPlugBase::UnserializePresets(const ByteChunk& chunk, int position) {
-  trace("IPlugBase::UnserializePresets", __LINE__, "%d", position);
+  trace(__func__, __LINE__, "%d", position);
   for (auto& preset : programs_) {
     if (position < 0) break;
     std::string name;
@@ -182,7 +173,7 @@ int IPlugBase::UnserializePresets(const ByteChunk& chunk, int position) {
 void IPlugBase::ModifyCurrentPreset(const char* name) {
   IPreset* preset = program(currentProgram_);
   if (preset == nullptr) return;
-  trace("IPlugBase::ModifyCurrentPreset", __LINE__, "%d %s", currentProgram_, name ? name : "");
+  trace(__func__, __LINE__, "%d %s", currentProgram_, name ? name : "");
   preset->chunk.clear();
   serializeState(preset->chunk);
   if (name != nullptr && name[0] != '\0') preset->setName(name);
@@ -191,7 +182,7 @@ void IPlugBase::ModifyCurrentPreset(const char* name) {
 bool IPlugBase::recallProgram(int index) {
   IPreset* preset = program(index);
   if (preset == nullptr) return false;
-  trace("IPlugBase::RestorePreset", __LINE__, "%d", index);
+  trace(__func__, __LINE__, "%d", index);
   bool ok;
   if (!preset->initialized) {
     preset->initialized = true;

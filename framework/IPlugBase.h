@@ -63,50 +63,49 @@ class IPlugBase {
   IPlugBase(const IPlugBase&) = delete;
   IPlugBase& operator=(const IPlugBase&) = delete;
 
-  // Virtual operations, in slot order.
-  virtual ~IPlugBase();                                                      // 1
-  virtual void reset();                                                      // 2
-  virtual void parameterChanged(int index);                                  // 3
-  virtual void render(double** inputs, double** outputs, int frames);        // 4
-  virtual void editorOpened() {}                                             // 5
-  virtual void editorClosing() {}                                            // 6
-  virtual void idle() {}                                                     // 7
-  virtual void activate(bool on);                                            // 8
-  virtual void processMidiMessage(const MidiMessage& message);               // 9
-  virtual void processSysEx(const SysExMessage& /*message*/) {}              // 10
-  virtual bool midiNoteName(int note, std::string& text);                    // 11
-  virtual bool serializeState(ByteChunk& chunk);                             // 12
-  virtual int unserializeState(const ByteChunk& chunk, int position);        // 13
-  virtual bool stateEquals(const double* values, int startIndex) const;      // 14
-  virtual void windowResized() {}                                            // 15
-  virtual bool hookReturningFalse() { return false; }                        // 16
-  virtual void hostIdentified() {}                                           // 17
-  virtual void hookDoingNothing() {}                                         // 18
-  virtual void setParameterFromEditor(int index, double normalised);         // 19
-  virtual void beginParameterEdit(int index) = 0;                            // 20
-  virtual void informHostOfParameterChange(int index, double normalised) = 0;  // 21
-  virtual void endParameterEdit(int index) = 0;                              // 22
-  virtual void informHostOfProgramChange() = 0;                              // 23
-  virtual bool isRenderingOffline() = 0;                                     // 24
-  virtual int samplePosition() = 0;                                          // 25
-  virtual double tempo() = 0;                                                // 26
-  virtual void timeSignature(int& numerator, int& denominator) = 0;          // 27
-  virtual void timeInformation(TimeInformation& info) = 0;                   // 28
-  virtual int hostIdentifier() { return hostId_; }                           // 29
-  virtual int interfaceKind() const { return interfaceKind_; }               // 30
-  virtual void resizeEditor() = 0;                                           // 31
-  virtual void hostSpecificInit() {}                                         // 32
-  virtual void attachEditor(IGraphics* graphics);                            // 33
-  virtual void setLatency(int samples) { latency_ = samples; }               // 34
-  virtual bool sendMidiMessage(const MidiMessage& message) = 0;              // 35
-  virtual bool sendSysEx(const SysExMessage& /*message*/) { return false; }  // 36
-  virtual void redrawParameterControls();                                    // 37
-  virtual int UnserializePresets(const ByteChunk& chunk, int position);      // 38
-  virtual void ModifyCurrentPreset(const char* name = nullptr);              // 39
-  virtual void hookUnused() {}                                               // 40
-  virtual void programRestored() {}                                          // 41
-  virtual void setSampleRate(double rate) { sampleRate_ = rate; }            // 42
-  virtual void setBlockSize(int frames);                                     // 43
+  // Virtual operations in the order of the plug-in's table of operations: the instrument layers
+  // override and add to them in that order, so the order is kept even where a slot does nothing.
+  virtual ~IPlugBase();
+  virtual void reset();
+  virtual void parameterChanged(int index);
+  virtual void render(double** inputs, double** outputs, int frames);
+  virtual void editorOpened() {}
+  virtual void editorClosing() {}
+  virtual void idle() {}
+  virtual void activate(bool on);
+  virtual void processMidiMessage(const MidiMessage& message);
+  virtual void processSysEx(const SysExMessage& /*message*/) {}
+  virtual bool midiNoteName(int note, std::string& text);
+  virtual bool serializeState(ByteChunk& chunk);
+  virtual int unserializeState(const ByteChunk& chunk, int position);
+  virtual void windowResized() {}
+  virtual bool hookReturningFalse() { return false; }
+  virtual void hostIdentified() {}
+  virtual void hookDoingNothing() {}
+  virtual void setParameterFromEditor(int index, double normalised);
+  virtual void beginParameterEdit(int index) = 0;
+  virtual void informHostOfParameterChange(int index, double normalised) = 0;
+  virtual void endParameterEdit(int index) = 0;
+  virtual void informHostOfProgramChange() = 0;
+  virtual bool isRenderingOffline() = 0;
+  virtual int samplePosition() = 0;
+  virtual double tempo() = 0;
+  virtual void timeSignature(int& numerator, int& denominator) = 0;
+  virtual void timeInformation(TimeInformation& info) = 0;
+  virtual int hostIdentifier() { return hostId_; }
+  virtual void resizeEditor() = 0;
+  virtual void hostSpecificInit() {}
+  virtual void attachEditor(IGraphics* graphics);
+  virtual void setLatency(int samples) { latency_ = samples; }
+  virtual bool sendMidiMessage(const MidiMessage& message) = 0;
+  virtual bool sendSysEx(const SysExMessage& /*message*/) { return false; }
+  virtual void redrawParameterControls();
+  virtual int UnserializePresets(const ByteChunk& chunk, int position);
+  virtual void ModifyCurrentPreset(const char* name = nullptr);
+  virtual void hookUnused() {}
+  virtual void programRestored() {}
+  virtual void setSampleRate(double rate) { sampleRate_ = rate; }
+  virtual void setBlockSize(int frames);
 
   // Operations that are not virtual.
   bool LegalIO(int inputs, int outputs) const;
@@ -159,7 +158,6 @@ class IPlugBase {
  protected:
   int hostId_ = -1;
   int hostVersion_ = 0;
-  int interfaceKind_ = 0;  // VST 2
 
   std::vector<std::pair<int, int>> channelConfigurations_;
   std::vector<double*> inputPointers_;

@@ -120,7 +120,7 @@ bool IPlugBase::loadProgramFile(const std::string& fileName) {
   if (!(kind == fx::kProgramChunkKind && stateChunks_) && kind != fx::kProgramParamsKind) return false;
 
   LockGuard guard(lock_);
-  trace("IPlugBase::LoadProgramFile", __LINE__, "%s", fileName.c_str());
+  trace(__func__, __LINE__, "%s", fileName.c_str());
   const ProgramsSnapshot before = takeSnapshot();
   bool complete;
   if (kind == fx::kProgramChunkKind) {
@@ -177,7 +177,7 @@ bool IPlugBase::loadBankFile(const std::string& fileName) {
   if (!(kind == fx::kBankChunkKind && stateChunks_) && kind != fx::kBankParamsKind) return false;
 
   LockGuard guard(lock_);
-  trace("IPlugBase::LoadBankFile", __LINE__, "%s", fileName.c_str());
+  trace(__func__, __LINE__, "%s", fileName.c_str());
   const ProgramsSnapshot before = takeSnapshot();
   bool complete;
   if (kind == fx::kBankChunkKind) {

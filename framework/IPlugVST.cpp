@@ -17,6 +17,7 @@ namespace {
 // Bounds of the texts copied into host buffers, terminator included.
 constexpr int kParameterTextCapacity = 32;
 constexpr int kMaxBlockSize = 1 << 20;
+constexpr int kDefaultBlockSize = 1024;  // until the host tells its own
 constexpr int kHostStringCapacity = 256;
 constexpr VstIntPtr kVstVersion = 2400;  // the interface version this binding implements
 constexpr VstIntPtr kIdentifyAnswer = fourCC('N', 'v', 'E', 'f');
@@ -25,6 +26,8 @@ constexpr VstIntPtr kIdentifyAnswer = fourCC('N', 'v', 'E', 'f');
 constexpr VstInt32 kVendorDisplayOfValue = 7;
 constexpr VstInt32 kVendorIsStepped = 8;
 constexpr VstIntPtr kVendorAnswered = 0xBEEF;
+// The answer that says yes to a host's question about its own extensions.
+constexpr VstIntPtr kExtensionAnswer = static_cast<VstIntPtr>(0xBEEF0000);
 
 // A name into a host buffer; 1 when there was a buffer.
 VstIntPtr copyName(void* ptr, const std::string& name, int capacity) {
@@ -77,7 +80,7 @@ IPlugVST::IPlugVST(const PlugDescription& description, audioMasterCallback hostC
   outputArrangement_.numChannels = outputChannelCount();
   for (auto& channel : inputs_) channel.connected = true;
   for (auto& channel : outputs_) channel.connected = true;
-  setBlockSize(1024);
+  setBlockSize(kDefaultBlockSize);
 }
 
 // ---- Host services ---------------------------------------------------------------------------
@@ -185,8 +188,7 @@ void IPlugVST::hostSpecificInit() {
   if (hostSpecificInitDone_) return;
   hostSpecificInitDone_ = true;
   const int host = hostIdentifier();
-  if (host == 15 || host == 17 || host == 18 || host == 20) {
-    // These hosts get a plain stereo configuration.
+  if (host == kHostForte || host == kHostAudition || host == kHostOrion || host == kHostSawStudio) {
     for (std::size_t c = 2; c < inputs_.size(); ++c) {
       inputs_[c].connected = false;
       inputPointers_[c] = inputs_[c].scratch.data();
@@ -580,14 +582,7 @@ VstIntPtr IPlugVST::canDo(const char* text) {
                          what == "receiveVstMidiEvent")) {
     return 1;
   }
-  if (what == "hasCockosExtensions") {
-    extensionFlags_ |= 1;
-    return static_cast<VstIntPtr>(0xBEEF0000);
-  }
-  if (what == "hasCockosViewAsConfig") {
-    extensionFlags_ |= 2;
-    return static_cast<VstIntPtr>(0xBEEF0000);
-  }
+  if (what == "hasCockosExtensions" || what == "hasCockosViewAsConfig") return kExtensionAnswer;
   return 0;
 }
 

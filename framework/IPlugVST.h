@@ -84,7 +84,6 @@ class IPlugVST : public IPlugBase {
   bool hostSpecificInitDone_ = false;
   bool chunkHost_ = false;
   bool chunkHostKnown_ = false;
-  int extensionFlags_ = 0;
   ByteChunk programChunk_;
   ByteChunk bankChunk_;
 };

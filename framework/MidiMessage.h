@@ -6,6 +6,21 @@
 
 namespace sorvel {
 
+// Kinds of short message: the high four bits of the status byte.
+enum MidiKind : int {
+  kMidiNoteOff = 0x8,
+  kMidiNoteOn = 0x9,
+  kMidiPolyPressure = 0xA,
+  kMidiControlChange = 0xB,
+  kMidiProgramChange = 0xC,
+  kMidiChannelPressure = 0xD,
+  kMidiPitchBend = 0xE,
+};
+
+// Controller numbers 120 to 127 carry channel mode messages instead of controller values.
+constexpr int kAllSoundOffController = 120;
+constexpr int kAllNotesOffController = 123;
+
 struct MidiMessage {
   std::int32_t offset = 0;
   std::uint8_t status = 0;  // high four bits: kind; low four: channel

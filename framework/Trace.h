@@ -1,5 +1,5 @@
-// Trace records of the framework. This instrument's sink discards them, so a record costs nothing;
-// the call sites document which operation ran.
+// Trace records of the framework, labelled by the function that made them. This instrument's sink
+// discards them, so a record costs nothing; the call sites document which operation ran.
 #pragma once
 
 namespace sorvel {

@@ -116,24 +116,24 @@ void Sorvel::render(double** /*inputs*/, double** outputs, int frames) {
 void Sorvel::processMidiMessage(const MidiMessage& message) {
   if (midiThru) sendMidiMessage(message);
   switch (message.kind()) {
-    case 8:
-    case 9:
-    case 13:
-    case 14:
+    case kMidiNoteOff:
+    case kMidiNoteOn:
+    case kMidiChannelPressure:
+    case kMidiPitchBend:
       midiQueue_.addWithinCapacity(message);
       break;
-    case 11:
+    case kMidiControlChange:
       if (message.data1 < kControllerCount) {
         if (learning()) {
           captureController(message.data1);
         } else {
           midiQueue_.addWithinCapacity(message);
         }
-      } else if (message.data1 == 120 || message.data1 == 123) {
+      } else if (message.data1 == kAllSoundOffController || message.data1 == kAllNotesOffController) {
         allNotesOff();
       }
       break;
-    case 12:
+    case kMidiProgramChange:
       if (!ignoreProgramChange) recallProgram(message.data1);
       break;
     default:

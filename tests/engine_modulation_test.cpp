@@ -1,5 +1,6 @@
 // The global LFOs, the modulation sources and the control tick's global modulation.
 #include <cmath>
+#include <numbers>
 
 #include <gtest/gtest.h>
 
@@ -164,7 +165,7 @@ TEST(EngineModulation, LowPassSourcesByKind) {
   controller(engine, host, 1, 127);
   const double a = engine.state().smoothingA;
   const double b = engine.state().smoothingB;
-  EXPECT_DOUBLE_EQ(b, std::exp(-2.0 * 3.141592653589793 * 80.0 / 44100.0));
+  EXPECT_DOUBLE_EQ(b, std::exp(-2.0 * std::numbers::pi * 80.0 / 44100.0));
   EXPECT_EQ(a, 1.0 - b);
   engine.controlTick();
   EXPECT_EQ(engine.state().lowPassModulation, a * 1.0 * 0.5);

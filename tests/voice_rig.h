@@ -5,6 +5,7 @@
 #include <cmath>
 #include <complex>
 #include <memory>
+#include <numbers>
 #include <vector>
 
 #include "dsp/EngineState.h"
@@ -13,7 +14,7 @@
 
 namespace sorvel::test {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = std::numbers::pi;
 
 struct Sections {
   std::vector<double> synthe, instrument;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "dsp/EngineTables.h"
 
@@ -57,7 +58,7 @@ void Biquad::processPair(Biquad& a, double* valuesA, Biquad& b, double* valuesB,
 void Filter::setLimitsForRate(double sampleRate) {
   lower = kTwoPi8 / sampleRate;
   // Below about 16.3 kHz, 8 kHz lies near or past half the rate: the limit stops short of it.
-  upper = std::min(kTwoPi8000, 2.0 * M_PI * kHighestCutoffShare * sampleRate) / sampleRate;
+  upper = std::min(kTwoPi8000, 2.0 * std::numbers::pi * kHighestCutoffShare * sampleRate) / sampleRate;
 }
 
 void Filter::sweepTo(double setting) {

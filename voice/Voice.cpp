@@ -1,6 +1,7 @@
 #include "voice/Voice.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "dsp/Conversions.h"
 #include "dsp/EngineState.h"
@@ -8,7 +9,6 @@
 namespace sorvel {
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kInitialPitch = 6144;            // note 48
 constexpr int kInitialNote = 48;
 constexpr double kDoubleReedCutoff = 0.1521;      // 1223.58 Hz between 8 Hz and 8 kHz
@@ -64,7 +64,7 @@ void Voice::setSampleRate(double rate) {
 
   tubaHpState_ = 0;
   // Runs once per control tick, a millisecond at every rate: so its pole is the same at every rate.
-  const double g = 2.0 * kPi * 3.2 / 44100.0;
+  const double g = 2.0 * std::numbers::pi * 3.2 / 44100.0;
   tubaHpB0_ = 2.0 / (g + 2.0);
   tubaHpA1_ = (g - 2.0) / (g + 2.0);
 
