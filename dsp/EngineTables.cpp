@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <numbers>
 
 #include "dsp/Conversions.h"
 #include "dsp/SawtoothTable.h"
@@ -13,7 +14,7 @@ namespace sorvel {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = std::numbers::pi;
 
 // Semitone k (0 to 135) upward from pitch 0: 440 x 2^((k - 69) / 12) to three decimals; entries
 // 124 to 127 carry the instrument's own rounded values.
