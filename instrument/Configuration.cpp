@@ -1,10 +1,5 @@
 // The user's configuration file: where it lives, the first run, and the reads and writes of the
 // settings it keeps.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <vector>
 
 #include "instrument/ConfigurationValues.h"
@@ -45,8 +40,8 @@ void Synth::setUpConfiguration(const std::string& pluginFolder) {
   const std::string path = folder + "/" + kFileName;
   if (path.size() > kMaxConfigurationPath) return;
   // A fresh account may not have its settings folder yet; it is private to the user.
-  if (!isFolder(base)) ::mkdir(base.c_str(), 0700);
-  if (!isFolder(folder)) ::mkdir(folder.c_str(), 0777);
+  if (!isFolder(base)) makeFolder(base, true);
+  if (!isFolder(folder)) makeFolder(folder, false);
   configurationPath_ = path;
   configuration_ = PrivateProfile(path);
 
@@ -54,13 +49,12 @@ void Synth::setUpConfiguration(const std::string& pluginFolder) {
     readConfiguration();
     return;
   }
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) {
+  const NewFile made = createEmptyFile(path);
+  if (made != NewFile::Created) {
     // Another instance created it a moment ago.
-    if (errno == EEXIST) readConfiguration();
+    if (made == NewFile::AlreadyThere) readConfiguration();
     return;
   }
-  ::close(fd);
   if (pluginFolder.empty()) return;
   const std::string older = pluginFolder + (pluginFolder.back() == '/' ? "" : "/") + kFileName;
   std::vector<std::uint8_t> bytes;

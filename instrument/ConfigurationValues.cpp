@@ -1,27 +1,14 @@
 #include "instrument/ConfigurationValues.h"
 
-#include <locale.h>
 #include <stdlib.h>
 
 #include <climits>
 
+#include "platform/NumberText.h"
+
 namespace sorvel {
 
-namespace {
-
-// A "C" locale of our own, so that the process locale is neither read nor changed.
-locale_t numericLocale() {
-  static const locale_t c = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-  return c;
-}
-
-}  // namespace
-
-double leadingNumber(const std::string& text) {
-  const locale_t c = numericLocale();
-  if (c == static_cast<locale_t>(nullptr)) return 0.0;
-  return ::strtod_l(text.c_str(), nullptr, c);
-}
+double leadingNumber(const std::string& text) { return leadingNumberWithPoint(text.c_str()); }
 
 int leadingInteger(const std::string& text) {
   const long long value = ::strtoll(text.c_str(), nullptr, 10);

@@ -21,7 +21,7 @@ Function lookUp(void* library, const char* name) {
 std::string mtsLibraryPath() {
   const char* chosen = std::getenv(kMtsLibraryVariable);
   if (chosen != nullptr && chosen[0] != '\0') return chosen;
-  return kMtsLibraryDefaultPath;
+  return systemLibraryFolder() + kMtsLibraryFileName;
 }
 
 mtsclientglobal::mtsclientglobal(const std::string& libraryPath) {

@@ -10,8 +10,12 @@
 namespace sorvel {
 
 // Where the tuning library is looked for: the path in SORVEL_MTS_LIBRARY when that is set and not
-// empty, else the place tuning masters install it.
-constexpr char kMtsLibraryDefaultPath[] = "/usr/local/lib/libMTS.so";
+// empty, else this file in the folder where tuning masters install it.
+#if defined(_WIN32)
+constexpr char kMtsLibraryFileName[] = "LIBMTS.dll";
+#else
+constexpr char kMtsLibraryFileName[] = "libMTS.so";
+#endif
 constexpr char kMtsLibraryVariable[] = "SORVEL_MTS_LIBRARY";
 std::string mtsLibraryPath();
 

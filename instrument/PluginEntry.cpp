@@ -1,19 +1,19 @@
 // The plug-in library's exported entry point, under the two names hosts look for.
-#include <mutex>
 #include <new>
 
 #include "instrument/Sorvel.h"
+#include "platform/RecursiveLock.h"
 
 namespace {
 
 // Creation of instances is serialised process-wide.
-std::mutex& creationLock() {
-  static std::mutex lock;
+sorvel::RecursiveLock& creationLock() {
+  static sorvel::RecursiveLock lock;
   return lock;
 }
 
 vst2::AEffect* createInstrument(vst2::audioMasterCallback hostCallback) {
-  std::lock_guard<std::mutex> guard(creationLock());
+  sorvel::LockGuard guard(creationLock());
   try {
     auto* plug = new sorvel::Sorvel(hostCallback);
     plug->fillEmptyPrograms(sorvel::Sorvel::kProgramCount);
@@ -27,6 +27,15 @@ vst2::AEffect* createInstrument(vst2::audioMasterCallback hostCallback) {
 
 }  // namespace
 
+#if defined(_WIN32)
+
+// The module definition file exports this under both names.
+extern "C" vst2::AEffect* VSTPluginMain(vst2::audioMasterCallback hostCallback) {
+  return createInstrument(hostCallback);
+}
+
+#else
+
 extern "C" __attribute__((visibility("default"))) vst2::AEffect* VSTPluginMain(vst2::audioMasterCallback hostCallback) {
   return createInstrument(hostCallback);
 }
@@ -35,3 +44,5 @@ extern "C" __attribute__((visibility("default"))) vst2::AEffect* VSTPluginMain(v
 extern "C" __attribute__((visibility("default"))) vst2::AEffect* sorvelLegacyMain(vst2::audioMasterCallback hostCallback)
     __asm__("main");
 vst2::AEffect* sorvelLegacyMain(vst2::audioMasterCallback hostCallback) { return createInstrument(hostCallback); }
+
+#endif

@@ -47,6 +47,23 @@ bool isFolder(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool pathExists(const std::string& path) {
+  struct stat info {};
+  return isUsablePath(path) && ::stat(path.c_str(), &info) == 0;
+}
+
+bool makeFolder(const std::string& path, bool privateToUser) {
+  return isUsablePath(path) && ::mkdir(path.c_str(), privateToUser ? 0700 : 0777) == 0;
+}
+
+NewFile createEmptyFile(const std::string& path) {
+  if (!isUsablePath(path)) return NewFile::Failed;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno == EEXIST ? NewFile::AlreadyThere : NewFile::Failed;
+  ::close(fd);
+  return NewFile::Created;
+}
+
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
   bytes.clear();
   if (!isUsablePath(path)) return false;

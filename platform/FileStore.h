@@ -19,6 +19,17 @@ bool isUsablePath(const std::string& path);
 // An existing folder (a link to one counts).
 bool isFolder(const std::string& path);
 
+// Anything (file, folder, link) at the path.
+bool pathExists(const std::string& path);
+
+// Makes one folder (not its parents); a private one is for the user alone. False when it was not made.
+bool makeFolder(const std::string& path, bool privateToUser);
+
+enum class NewFile { Created, AlreadyThere, Failed };
+// Creates an empty file, only when nothing is at the path yet, so that of two processes racing for
+// the name exactly one creates it.
+NewFile createEmptyFile(const std::string& path);
+
 // Reads a regular file of at most kMaxReadBytes. False when it cannot be opened or read.
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
 

@@ -6,6 +6,26 @@
 
 namespace sorvel {
 
+#if defined(_WIN32)
+
+// A critical section, kept in storage of our own so that this header does not bring in windows.h.
+class RecursiveLock {
+ public:
+  RecursiveLock();
+  ~RecursiveLock();
+  RecursiveLock(const RecursiveLock&) = delete;
+  RecursiveLock& operator=(const RecursiveLock&) = delete;
+
+  void lock();
+  void unlock();
+  bool try_lock();
+
+ private:
+  alignas(8) unsigned char section_[64];
+};
+
+#else
+
 class RecursiveLock {
  public:
   void lock() { mutex_.lock(); }
@@ -15,6 +35,8 @@ class RecursiveLock {
  private:
   std::recursive_mutex mutex_;
 };
+
+#endif
 
 using LockGuard = std::lock_guard<RecursiveLock>;
 

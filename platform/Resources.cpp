@@ -2,12 +2,6 @@
 
 namespace sorvel {
 
-namespace {
-
-std::span<const EmbeddedResource> embeddedTable() { return {kEmbeddedResources, kEmbeddedResourceCount}; }
-
-}  // namespace
-
 ResourceBytes findResourceIn(std::span<const EmbeddedResource> table, std::string_view type, std::string_view name) {
   for (const EmbeddedResource& entry : table) {
     if (entry.number < 0 && type == entry.type && name == entry.name) return {entry.data, entry.size};
@@ -22,11 +16,5 @@ ResourceBytes findResourceIn(std::span<const EmbeddedResource> table, int number
   }
   return {};
 }
-
-ResourceBytes findResource(std::string_view type, std::string_view name) {
-  return findResourceIn(embeddedTable(), type, name);
-}
-
-ResourceBytes findResource(int number, std::string_view name) { return findResourceIn(embeddedTable(), number, name); }
 
 }  // namespace sorvel

@@ -19,4 +19,6 @@ void closeSharedLibrary(void* library) {
   if (library != nullptr) ::dlclose(library);
 }
 
+std::string systemLibraryFolder() { return "/usr/local/lib/"; }
+
 }  // namespace sorvel

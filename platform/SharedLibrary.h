@@ -11,4 +11,8 @@ void* openSharedLibrary(const std::string& path);
 void* findSharedSymbol(void* library, const char* name);
 void closeSharedLibrary(void* library);
 
+// The folder where libraries shared by every program are installed: the system directory on
+// Windows, /usr/local/lib elsewhere. With a trailing separator.
+std::string systemLibraryFolder();
+
 }  // namespace sorvel

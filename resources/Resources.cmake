@@ -1,13 +1,15 @@
 # Resources compiled into the plug-in: the factory bank, built from its readable source, and any
 # other files listed in SORVEL_RESOURCES. Nothing beside sorvel.so is needed at run time.
 
-add_executable(make_factory_bank
-  ${CMAKE_SOURCE_DIR}/tools/make_factory_bank.cpp
-  ${CMAKE_SOURCE_DIR}/dsp/ParameterTable.cpp
-  ${CMAKE_SOURCE_DIR}/framework/ByteChunk.cpp)
-target_include_directories(make_factory_bank PRIVATE ${CMAKE_SOURCE_DIR} ${SORVEL_GENERATED_DIR})
-
-add_executable(embed_resources ${CMAKE_SOURCE_DIR}/tools/embed_resources.cpp)
+if(CMAKE_CROSSCOMPILING)
+  sorvel_import_native_tool(make_factory_bank)
+else()
+  add_executable(make_factory_bank
+    ${CMAKE_SOURCE_DIR}/tools/make_factory_bank.cpp
+    ${CMAKE_SOURCE_DIR}/dsp/ParameterTable.cpp
+    ${CMAKE_SOURCE_DIR}/framework/ByteChunk.cpp)
+  target_include_directories(make_factory_bank PRIVATE ${CMAKE_SOURCE_DIR} ${SORVEL_GENERATED_DIR})
+endif()
 
 set(SORVEL_FACTORY_SOURCE ${CMAKE_SOURCE_DIR}/resources/factory_programs.txt)
 set(SORVEL_FACTORY_BANK ${CMAKE_BINARY_DIR}/resources/factory_bank.fxb)
@@ -48,6 +50,13 @@ foreach(item RANGE 2 ${SORVEL_RESOURCE_LAST} 3)
   list(APPEND SORVEL_RESOURCE_FILES ${file})
 endforeach()
 
+if(WIN32)
+  # Windows keeps them in the library's resource section, through a resource script.
+  sorvel_add_windows_resources()
+  return()
+endif()
+
+add_executable(embed_resources ${CMAKE_SOURCE_DIR}/tools/embed_resources.cpp)
 set(SORVEL_EMBEDDED_SOURCE ${CMAKE_BINARY_DIR}/generated/EmbeddedResources.cpp)
 add_custom_command(OUTPUT ${SORVEL_EMBEDDED_SOURCE}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
