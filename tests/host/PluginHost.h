@@ -1,8 +1,6 @@
-// A small VST 2 host for tests: loads the built sorvel.so with dlopen and drives it through its
+// A small VST 2 host for tests: loads the built plug-in library and drives it through its
 // exported entry point, dispatcher and callbacks, the way a DAW does.
 #pragma once
-
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cstring>
@@ -12,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/vst2.h"
+#include "tests/host/PluginLibrary.h"
 
 namespace testhost {
 
@@ -20,13 +19,13 @@ using namespace vst2;
 using EntryPoint = AEffect* (*)(audioMasterCallback);
 
 inline void* pluginLibrary() {
-  static void* handle = dlopen(SORVEL_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+  static void* handle = openLibrary(SORVEL_PLUGIN_PATH);
   return handle;
 }
 
 inline EntryPoint entryPoint(const char* name = "VSTPluginMain") {
   void* handle = pluginLibrary();
-  return handle == nullptr ? nullptr : reinterpret_cast<EntryPoint>(dlsym(handle, name));
+  return handle == nullptr ? nullptr : reinterpret_cast<EntryPoint>(librarySymbol(handle, name));
 }
 
 struct AutomateCall {

@@ -12,10 +12,7 @@ using testhost::PluginHost;
 
 namespace {
 
-std::string configurationFile() {
-  const char* folder = ::getenv("XDG_CONFIG_HOME");
-  return std::string(folder != nullptr ? folder : "") + "/TarnwickMusic/sorvel.ini";
-}
+std::string configurationFile() { return testhost::settingsFile(); }
 
 std::string readAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -27,7 +24,7 @@ std::string readAll(const std::string& path) {
 }  // namespace
 
 TEST(ConfigurationHost, AnInstanceKeepsItsSettingsInTheUsersFolder) {
-  ASSERT_NE(::getenv("XDG_CONFIG_HOME"), nullptr);
+  ASSERT_FALSE(testhost::userSettingsFolder().empty());
   PluginHost host;
   ASSERT_TRUE(host.loaded());
   const std::string text = readAll(configurationFile());

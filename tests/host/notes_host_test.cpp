@@ -122,10 +122,7 @@ class ScopedSettings {
   ScopedSettings& operator=(const ScopedSettings&) = delete;
 
  private:
-  static std::string path() {
-    const char* folder = ::getenv("XDG_CONFIG_HOME");
-    return std::string(folder != nullptr ? folder : "") + "/TarnwickMusic/sorvel.ini";
-  }
+  static std::string path() { return testhost::settingsFile(); }
   std::string before_;
 };
 

@@ -38,7 +38,7 @@ std::vector<std::string> expectedParameterNames() {
 
 TEST(VstEntry, EffectRecordDescribesAStereoInstrument) {
   PluginHost host;
-  ASSERT_TRUE(host.loaded()) << dlerror();
+  ASSERT_TRUE(host.loaded()) << libraryError();
   const AEffect* e = host.effect();
   EXPECT_EQ(e->magic, kEffectMagic);
   EXPECT_EQ(e->numPrograms, 64);
