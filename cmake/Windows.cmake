@@ -103,15 +103,17 @@ endfunction()
 
 # The host-level tests as a Windows program beside the plug-in, run under Wine by
 # scripts/build-windows.sh. GoogleTest is built from the sources Debian ships. Left out: the tests
-# that swap in a tuning library built for Linux, and the private user folders, which the Wine
-# prefix that the script makes for each run stands in for.
+# that swap in a tuning library built for Linux; the reference renders, which hold the exact bits
+# of the Linux build (the C libraries' sin, cos, tan, exp and pow differ in the last bit, so
+# render_chords compares the two builds within a tolerance instead); and the private user folders,
+# which the Wine prefix that the script makes for each run stands in for.
 function(sorvel_add_windows_host_tests)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/host/*.cpp)
   list(REMOVE_ITEM sources ${CMAKE_SOURCE_DIR}/tests/host/microtuning_host_test.cpp
-    ${CMAKE_SOURCE_DIR}/tests/host/private_user_folders.cpp)
+    ${CMAKE_SOURCE_DIR}/tests/host/render_reference_test.cpp ${CMAKE_SOURCE_DIR}/tests/host/private_user_folders.cpp)
   add_executable(sorvel_host_tests ${sources})
   target_include_directories(sorvel_host_tests PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(sorvel_host_tests PRIVATE gtest gtest_main shell32 ole32)
@@ -119,6 +121,13 @@ function(sorvel_add_windows_host_tests)
   target_compile_definitions(sorvel_host_tests PRIVATE SORVEL_PLUGIN_PATH="${SORVEL_WINDOWS_MODULE}.dll")
   set_target_properties(sorvel_host_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
   add_dependencies(sorvel_host_tests sorvel)
+
+  # Program and bank files written and read through the Windows file layer, and the factory bank
+  # found among the program's own resources.
+  add_executable(sorvel_windows_unit_tests ${CMAKE_SOURCE_DIR}/tests/program_files_test.cpp
+    ${CMAKE_SOURCE_DIR}/tests/factory_bank_test.cpp ${SORVEL_WINDOWS_RC})
+  target_link_libraries(sorvel_windows_unit_tests PRIVATE sorvel_core gtest gtest_main)
+  set_target_properties(sorvel_windows_unit_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
   add_executable(render_chords ${CMAKE_SOURCE_DIR}/tests/crossplatform/render_chords.cpp)
   target_include_directories(render_chords PRIVATE ${CMAKE_SOURCE_DIR})

@@ -135,6 +135,8 @@ unset DISPLAY WAYLAND_DISPLAY
 
 echo "Host tests against sorvel64.dll under Wine:"
 (cd build-win64 && "$wine" ./sorvel_host_tests.exe --gtest_brief=1)
+echo "Program and bank files and the factory bank resource under Wine:"
+(cd build-win64 && "$wine" ./sorvel_windows_unit_tests.exe --gtest_brief=1)
 config_file=$(find "$prefix/drive_c/users" -path '*/AppData/Local/TarnwickMusic/sorvel.ini' | head -n 1)
 if [ -z "$config_file" ]; then
   echo "build-windows: no configuration file under Wine's local application data" >&2

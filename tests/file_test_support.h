@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -22,10 +23,18 @@ using Bytes = std::vector<std::uint8_t>;
 
 class ScratchFolder {
  public:
+  // A folder no one else has: create_directory refuses a name that is taken.
   ScratchFolder() {
-    char pattern[] = "/tmp/sorvel-files-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    path_ = made != nullptr ? made : "";
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path base = fs::temp_directory_path(error);
+    if (error) return;
+    static unsigned counter = 0;
+    const std::string prefix = "sorvel-files-" + std::to_string(std::random_device{}()) + "-";
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const fs::path candidate = base / (prefix + std::to_string(counter++));
+      if (fs::create_directory(candidate, error)) path_ = candidate.generic_string();
+    }
   }
   ~ScratchFolder() {
     std::error_code ignored;
@@ -35,7 +44,7 @@ class ScratchFolder {
   const std::string& path() const { return path_; }
   std::vector<std::string> entries() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) names.push_back(entry.path().filename().string());
     return names;
   }
 
