@@ -83,9 +83,9 @@ if $need_libpng; then
   echo "build-windows: libpng $libpng_version built for both targets"
 fi
 
-# The factory bank builder runs here, so it comes from a native build.
+# The generators that run during the build (factory bank, wave tables) come from a native build.
 cmake -S . -B build-win-tools -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DSORVEL_BENCH=OFF >/dev/null
-cmake --build build-win-tools --target make_factory_bank -j "$(nproc)"
+cmake --build build-win-tools --target make_factory_bank make_wave_tables -j "$(nproc)"
 
 build_target() {  # build folder, toolchain, target triplet, whether to build the tests
   cmake -S . -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="cmake/$2" \
