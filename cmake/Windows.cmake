@@ -13,6 +13,8 @@ endif()
 add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 UNICODE _UNICODE NOMINMAX _USE_MATH_DEFINES)
 
 set(SORVEL_WINDOWS_LIBRARIES wininet comdlg32 shell32 ole32 user32 gdi32 uuid)
+# zlib goes into the module too (libpng needs it), never as a DLL.
+set(ZLIB_USE_STATIC_LIBS ON)
 
 # A generator that runs during the build comes from a native build of this project, in the folder
 # SORVEL_NATIVE_TOOLS.
@@ -22,17 +24,21 @@ function(sorvel_import_native_tool name)
   set_target_properties(${name} PROPERTIES IMPORTED_LOCATION ${SORVEL_NATIVE_${name}})
 endfunction()
 
-# A file in platform/windows/ takes the place of the platform/ file of the same name; the helper
-# programs that the Linux dialogs run have no use here.
+# A file in platform/windows/ or editor/windows/ takes the place of the file of the same name one
+# folder up. Not used here: the helper programs that the Linux dialogs run, and the text layer on
+# FreeType (GDI draws the editor's text).
 function(sorvel_use_windows_platform sources_var)
   set(sources ${${sources_var}})
-  file(GLOB windows_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/windows/*.cpp)
-  foreach(windows_source ${windows_sources})
-    get_filename_component(name ${windows_source} NAME)
-    list(REMOVE_ITEM sources ${CMAKE_SOURCE_DIR}/platform/${name})
+  foreach(folder platform editor)
+    file(GLOB windows_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/windows/*.cpp)
+    foreach(windows_source ${windows_sources})
+      get_filename_component(name ${windows_source} NAME)
+      list(REMOVE_ITEM sources ${CMAKE_SOURCE_DIR}/${folder}/${name})
+    endforeach()
+    list(APPEND sources ${windows_sources})
   endforeach()
-  list(REMOVE_ITEM sources ${CMAKE_SOURCE_DIR}/platform/ChildProcess.cpp)
-  list(APPEND sources ${windows_sources})
+  list(REMOVE_ITEM sources ${CMAKE_SOURCE_DIR}/platform/ChildProcess.cpp
+    ${CMAKE_SOURCE_DIR}/editor/LICE_TextFreeType.cpp)
   set(${sources_var} ${sources} PARENT_SCOPE)
 endfunction()
 
@@ -128,6 +134,14 @@ function(sorvel_add_windows_host_tests)
     ${CMAKE_SOURCE_DIR}/tests/factory_bank_test.cpp ${SORVEL_WINDOWS_RC})
   target_link_libraries(sorvel_windows_unit_tests PRIVATE sorvel_core gtest gtest_main)
   set_target_properties(sorvel_windows_unit_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+  # A picture of the editor as Windows shows it (run under Wine with a virtual display).
+  add_executable(editor_screenshot ${CMAKE_SOURCE_DIR}/tests/windows/editor_screenshot.cpp)
+  target_include_directories(editor_screenshot PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(editor_screenshot PRIVATE gtest PNG::PNG gdi32 user32)
+  target_compile_definitions(editor_screenshot PRIVATE SORVEL_PLUGIN_PATH="${SORVEL_WINDOWS_MODULE}.dll")
+  set_target_properties(editor_screenshot PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+  add_dependencies(editor_screenshot sorvel)
 
   add_executable(render_chords ${CMAKE_SOURCE_DIR}/tests/crossplatform/render_chords.cpp)
   target_include_directories(render_chords PRIVATE ${CMAKE_SOURCE_DIR})

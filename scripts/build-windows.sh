@@ -2,8 +2,8 @@
 # Cross-builds the Windows plug-ins with Debian's mingw-w64, installing what is missing:
 #   build-win64/sorvel64.dll (x86-64) and build-win32/sorvel.dll (i686, SSE2 arithmetic).
 # With --test, also runs the host-level tests against sorvel64.dll under Wine (headless, in a Wine
-# prefix of their own) and compares one scenario rendered by sorvel64.dll and by the Linux
-# sorvel.so. This machine cannot run 32-bit programs, so sorvel.dll is built and inspected only.
+# prefix of their own), takes a picture of its editor on a virtual display, and compares one
+# scenario rendered by sorvel64.dll and by the Linux sorvel.so. This machine cannot run 32-bit programs, so sorvel.dll is built and inspected only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -24,6 +24,7 @@ packages=(
   googletest
   wine64
   dpkg-dev
+  xvfb xauth
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -41,7 +42,7 @@ fi
 deps="$root/build-windeps"
 need_libpng=false
 for triplet in x86_64-w64-mingw32 i686-w64-mingw32; do
-  if [ ! -f "$deps/$triplet/libpng-version" ]; then need_libpng=true; fi
+  if [ ! -f "$deps/$triplet/libpng-version" ] || [ ! -e "$deps/$triplet/include/png.h" ]; then need_libpng=true; fi
 done
 if $need_libpng; then
   if ! apt-cache showsrc libpng1.6 2>/dev/null | grep -q "^Version:"; then
@@ -75,7 +76,7 @@ if $need_libpng; then
         CC="$triplet-gcc-posix" CFLAGS="$flags" CPPFLAGS="-I/usr/$triplet/include" LDFLAGS="-L/usr/$triplet/lib" &&
       make -s -j "$(nproc)" libpng16.la >/dev/null &&
       make -s install-libLTLIBRARIES install-pkgincludeHEADERS install-nodist_pkgincludeHEADERS \
-        install-binSCRIPTS install-pkgconfigDATA >/dev/null)
+        install-header-links install-pkgconfigDATA >/dev/null)
     echo "$libpng_version" > "$deps/$triplet/libpng-version"
     rm -rf "$work"
   done
@@ -143,6 +144,10 @@ if [ -z "$config_file" ]; then
   exit 1
 fi
 echo "Configuration file: ${config_file#"$prefix/"}"
+
+# The editor opened by a Windows host program on a virtual display, and its picture.
+xvfb-run -a -s "-screen 0 1280x720x24 -nolisten tcp" "$wine" build-win64/editor_screenshot.exe \
+  build-win64/editor-under-wine.png
 
 # The same scenario through the Linux sorvel.so and through sorvel64.dll.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
