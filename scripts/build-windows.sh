@@ -145,9 +145,14 @@ if [ -z "$config_file" ]; then
 fi
 echo "Configuration file: ${config_file#"$prefix/"}"
 
-# The editor opened by a Windows host program on a virtual display, and its picture.
+# The editor opened by a Windows host program on a virtual display, and its picture. Wine's desktop
+# from the headless runs must end first, or the window would be made on it.
+/usr/lib/wine/wineserver64 -k 2>/dev/null || true
+/usr/lib/wine/wineserver64 -w 2>/dev/null || true
 xvfb-run -a -s "-screen 0 1280x720x24 -nolisten tcp" "$wine" build-win64/editor_screenshot.exe \
   build-win64/editor-under-wine.png
+/usr/lib/wine/wineserver64 -k 2>/dev/null || true
+/usr/lib/wine/wineserver64 -w 2>/dev/null || true
 
 # The same scenario through the Linux sorvel.so and through sorvel64.dll.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null

@@ -60,6 +60,9 @@ class Win32WindowHost : public IEditorWindowHost {
 
   bool isOpen() const override { return window_ != nullptr; }
 
+  // The window's own timer runs the idle work, so the host's idle calls have none left to do.
+  bool idle() override { return window_ != nullptr; }
+
   void invalidate() override {
     if (window_ != nullptr) ::InvalidateRect(window_, nullptr, FALSE);
   }
@@ -181,7 +184,7 @@ class Win32WindowHost : public IEditorWindowHost {
                     &info, DIB_RGB_COLORS, SRCCOPY);
   }
 
-  void idle() {
+  void tick() {
     view_.onIdle();
     IRECT drawn;
     if (view_.drawDirty(drawn) && window_ != nullptr) {
@@ -218,7 +221,7 @@ class Win32WindowHost : public IEditorWindowHost {
       case WM_ERASEBKGND:
         return 1;  // the panel covers the window
       case WM_TIMER:
-        if (wParam == kIdleTimer) idle();
+        if (wParam == kIdleTimer) tick();
         return 0;
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN:
