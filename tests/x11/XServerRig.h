@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -241,15 +242,35 @@ class TestDisplay {
     sync();
   }
 
-  xcb_keycode_t keycodeFor(std::uint32_t keysym, bool& shifted) {
+  // The server's whole keycode-to-keysym table; the reply is freed with the struct.
+  struct KeyboardMap {
+    struct Free {
+      void operator()(void* p) const { std::free(p); }
+    };
+    std::unique_ptr<xcb_get_keyboard_mapping_reply_t, Free> reply;
+    const xcb_keysym_t* syms = nullptr;
+    int first = 0, count = 0, perKey = 0;
+  };
+
+  KeyboardMap keyboardMap() {
     const xcb_setup_t* setup = xcb_get_setup(connection_);
-    const int first = setup->min_keycode;
-    const int count = setup->max_keycode - first + 1;
-    xcb_get_keyboard_mapping_reply_t* map = xcb_get_keyboard_mapping_reply(
-        connection_, xcb_get_keyboard_mapping(connection_, setup->min_keycode, static_cast<std::uint8_t>(count)), nullptr);
-    if (map == nullptr) return 0;
-    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map);
-    const int per = map->keysyms_per_keycode;
+    KeyboardMap keys;
+    keys.first = setup->min_keycode;
+    keys.count = setup->max_keycode - keys.first + 1;
+    keys.reply.reset(xcb_get_keyboard_mapping_reply(
+        connection_, xcb_get_keyboard_mapping(connection_, setup->min_keycode, static_cast<std::uint8_t>(keys.count)),
+        nullptr));
+    if (keys.reply == nullptr) return keys;
+    keys.syms = xcb_get_keyboard_mapping_keysyms(keys.reply.get());
+    keys.perKey = keys.reply->keysyms_per_keycode;
+    return keys;
+  }
+
+  xcb_keycode_t keycodeFor(std::uint32_t keysym, bool& shifted) {
+    const KeyboardMap keys = keyboardMap();
+    if (keys.reply == nullptr) return 0;
+    const int first = keys.first, count = keys.count, per = keys.perKey;
+    const xcb_keysym_t* syms = keys.syms;
     xcb_keycode_t found = 0;
     for (int k = 0; k < count && found == 0; ++k) {
       for (int level = 0; level < std::min(per, 2); ++level) {
@@ -260,20 +281,15 @@ class TestDisplay {
         }
       }
     }
-    std::free(map);
     return found;
   }
 
   // Puts keysym on a key the layout leaves empty.
   xcb_keycode_t spareKeyFor(std::uint32_t keysym) {
-    const xcb_setup_t* setup = xcb_get_setup(connection_);
-    const int first = setup->min_keycode;
-    const int count = setup->max_keycode - first + 1;
-    xcb_get_keyboard_mapping_reply_t* map = xcb_get_keyboard_mapping_reply(
-        connection_, xcb_get_keyboard_mapping(connection_, setup->min_keycode, static_cast<std::uint8_t>(count)), nullptr);
-    if (map == nullptr) return 0;
-    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(map);
-    const int per = map->keysyms_per_keycode;
+    const KeyboardMap keys = keyboardMap();
+    if (keys.reply == nullptr) return 0;
+    const int first = keys.first, count = keys.count, per = keys.perKey;
+    const xcb_keysym_t* syms = keys.syms;
     xcb_keycode_t spare = 0;
     for (int k = count - 1; k > 0 && spare == 0; --k) {
       bool empty = true;
@@ -281,7 +297,6 @@ class TestDisplay {
       if (empty) spare = static_cast<xcb_keycode_t>(first + k);
     }
     std::vector<xcb_keysym_t> entry(static_cast<std::size_t>(per), keysym);
-    std::free(map);
     if (spare == 0) return 0;
     xcb_change_keyboard_mapping(connection_, 1, spare, static_cast<std::uint8_t>(per), entry.data());
     sync();
