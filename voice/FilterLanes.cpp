@@ -1,15 +1,17 @@
 #include "voice/FilterLanes.h"
 
+#include "dsp/VectorLevel.h"
+
 namespace sorvel {
 
 namespace {
 
-const bool kHaveAvx2 = __builtin_cpu_supports("avx2");
+bool haveAvx2() { return vectorLevel() >= VectorLevel::kAvx2; }
 
 }  // namespace
 
 void runChannelFilters(const ChannelFilterJob* jobs, int jobCount, int count) {
-  int done = kHaveAvx2 ? runChannelFiltersAvx2(jobs, jobCount, count) : 0;
+  int done = haveAvx2() ? runChannelFiltersAvx2(jobs, jobCount, count) : 0;
   for (; done + 2 <= jobCount; done += 2) {
     ChannelFilter::processPair(*jobs[done].filter, jobs[done].values, *jobs[done + 1].filter, jobs[done + 1].values,
                                count);
@@ -18,7 +20,7 @@ void runChannelFilters(const ChannelFilterJob* jobs, int jobCount, int count) {
 }
 
 void runBiquads(const BiquadJob* jobs, int jobCount, int count) {
-  int done = kHaveAvx2 ? runBiquadsAvx2(jobs, jobCount, count) : 0;
+  int done = haveAvx2() ? runBiquadsAvx2(jobs, jobCount, count) : 0;
   for (; done + 2 <= jobCount; done += 2) {
     Biquad::processPair(*jobs[done].section, jobs[done].values, *jobs[done + 1].section, jobs[done + 1].values, count);
   }

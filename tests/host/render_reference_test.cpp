@@ -425,25 +425,41 @@ void record(const char* path, const std::vector<Scenario>& scenarios, const std:
   ::close(fd);
 }
 
-void checkGroup(const std::function<std::vector<Scenario>(const Catalogue&)>& group) {
+// Renders the group with the plug-in's vector kernels limited to level ("" = what the processor has).
+std::vector<Render> renderGroup(const std::function<std::vector<Scenario>(const Catalogue&)>& group,
+                                const char* level, std::vector<Scenario>& scenarios) {
+  ::setenv("SORVEL_VECTOR_LEVEL", level, 1);
   PrivateLibrary library;
-  ASSERT_NE(library.entry(), nullptr);
-  const Names names(library.entry());
-  const std::vector<Scenario> scenarios = group(Catalogue(names));
+  ::unsetenv("SORVEL_VECTOR_LEVEL");
   std::vector<Render> renders;
+  if (library.entry() == nullptr) return renders;
+  const Names names(library.entry());
+  scenarios = group(Catalogue(names));
   for (const Scenario& s : scenarios) renders.push_back(render(library.entry(), s));
+  return renders;
+}
 
+// Every level of vector code the processor has must give the recorded renders.
+void checkGroup(const std::function<std::vector<Scenario>(const Catalogue&)>& group) {
   if (const char* path = ::getenv("SORVEL_RECORD_REFERENCES"); path != nullptr && *path != '\0') {
+    std::vector<Scenario> scenarios;
+    const std::vector<Render> renders = renderGroup(group, "", scenarios);
+    ASSERT_FALSE(renders.empty());
     record(path, scenarios, renders);
     return;
   }
   std::ifstream in(SORVEL_REFERENCE_RENDERS);
   ASSERT_TRUE(in.good()) << SORVEL_REFERENCE_RENDERS;
   const auto recorded = readLines(in);
-  for (std::size_t i = 0; i < scenarios.size(); ++i) {
-    const auto found = recorded.find(key(scenarios[i]));
-    ASSERT_NE(found, recorded.end()) << "no recorded render for " << key(scenarios[i]);
-    EXPECT_EQ(line(scenarios[i], renders[i]), found->second);
+  for (const char* level : {"scalar", "avx2", ""}) {
+    std::vector<Scenario> scenarios;
+    const std::vector<Render> renders = renderGroup(group, level, scenarios);
+    ASSERT_FALSE(renders.empty()) << level;
+    for (std::size_t i = 0; i < scenarios.size(); ++i) {
+      const auto found = recorded.find(key(scenarios[i]));
+      ASSERT_NE(found, recorded.end()) << "no recorded render for " << key(scenarios[i]);
+      EXPECT_EQ(line(scenarios[i], renders[i]), found->second) << "vector level '" << level << "'";
+    }
   }
 }
 
