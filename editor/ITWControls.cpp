@@ -2,7 +2,7 @@
 
 #include "editor/IGraphicsEditor.h"
 #include "editor/LICE.h"
-#include "instrument/Synth.h"
+#include "editor/IPlugCommands.h"
 
 namespace sorvel {
 
@@ -48,9 +48,9 @@ IRECT learnRect(int x, int y, const IBitmap& bitmap) { return {x, y, x + bitmap.
 
 }  // namespace
 
-ITWSwitchMidiLearn::ITWSwitchMidiLearn(IGraphicsEditor& graphics, int x, int y, Synth& synth, const IBitmap& learn,
-                                       const IBitmap& unlearn, int identifier)
-    : IControl(graphics, learnRect(x, y, learn), identifier), synth_(synth), learn_(learn), unlearn_(unlearn) {}
+ITWSwitchMidiLearn::ITWSwitchMidiLearn(IGraphicsEditor& graphics, int x, int y, IPlugCommands& plug,
+                                       const IBitmap& learn, const IBitmap& unlearn, int identifier)
+    : IControl(graphics, learnRect(x, y, learn), identifier), plug_(plug), learn_(learn), unlearn_(unlearn) {}
 
 void ITWSwitchMidiLearn::draw(LICE_IBitmap& dest, const IRECT& clip) {
   const IBitmap& bitmap = unlearnMode_ ? unlearn_ : learn_;
@@ -68,7 +68,7 @@ void ITWSwitchMidiLearn::onMouseDown(int /*x*/, int /*y*/, const IMouseMod& mod)
     return;
   }
   setValue(on ? 0.0 : 1.0);
-  synth_.armLearn(!on, unlearnMode_);
+  plug_.armLearn(!on, unlearnMode_);
 }
 
 }  // namespace sorvel

@@ -8,7 +8,7 @@
 
 namespace sorvel {
 
-class Synth;
+class IPlugCommands;
 
 // A push button: shows its second frame while pressed and runs its action on the press.
 class ITWUtilityKick : public IBitmapControl {
@@ -50,7 +50,7 @@ class ITWTextLabel : public ITextControl {
 // Left click toggles learning in the button's mode; right click while off swaps learn and unlearn.
 class ITWSwitchMidiLearn : public IControl {
  public:
-  ITWSwitchMidiLearn(IGraphicsEditor& graphics, int x, int y, Synth& synth, const IBitmap& learn,
+  ITWSwitchMidiLearn(IGraphicsEditor& graphics, int x, int y, IPlugCommands& plug, const IBitmap& learn,
                      const IBitmap& unlearn, int identifier);
   void draw(LICE_IBitmap& dest, const IRECT& clip) override;
   void onMouseDown(int x, int y, const IMouseMod& mod) override;
@@ -58,7 +58,7 @@ class ITWSwitchMidiLearn : public IControl {
   bool unlearnMode() const { return unlearnMode_; }
 
  private:
-  Synth& synth_;
+  IPlugCommands& plug_;
   IBitmap learn_;
   IBitmap unlearn_;
   bool unlearnMode_ = false;

@@ -4,10 +4,8 @@
 #include <cstdio>
 
 #include "editor/IGraphicsEditor.h"
+#include "editor/IPlugCommands.h"
 #include "editor/LICE.h"
-#include "instrument/ProgramCommands.h"
-#include "instrument/Synth.h"
-#include "instrument/UpdateCheck.h"
 
 namespace sorvel {
 
@@ -24,10 +22,10 @@ int groupOf(const IPopupMenu& menu, const IPopupMenu* chosenMenu) {
 
 }  // namespace
 
-ITWPresetMenu::ITWPresetMenu(IGraphicsEditor& graphics, Synth& synth, const IRECT& numberRect,
+ITWPresetMenu::ITWPresetMenu(IGraphicsEditor& graphics, IPlugCommands& plug, const IRECT& numberRect,
                              const IRECT& nameRect, const IText& text, LICE_pixel background)
     : IControl(graphics, numberRect.unionWith(nameRect), -1),
-      synth_(synth),
+      plug_(plug),
       numberRect_(numberRect),
       nameRect_(nameRect),
       text_(text),
@@ -37,9 +35,9 @@ void ITWPresetMenu::draw(LICE_IBitmap& dest, const IRECT& clip) {
   int current = 0;
   std::string name;
   {
-    LockGuard guard(synth_.lock());
-    current = synth_.currentProgram();
-    name = cut(synth_.programName(current), 32);
+    LockGuard guard(graphics_.plug().lock());
+    current = graphics_.plug().currentProgram();
+    name = cut(graphics_.plug().programName(current), 32);
   }
   LICE_FillRect(dest, numberRect_, background_, clip);
   LICE_FillRect(dest, nameRect_, background_, clip);
@@ -54,14 +52,14 @@ void ITWPresetMenu::draw(LICE_IBitmap& dest, const IRECT& clip) {
 std::unique_ptr<IPopupMenu> ITWPresetMenu::buildMenu() const {
   auto menu = std::make_unique<IPopupMenu>();
   IPopupMenu* group = nullptr;
-  const int current = synth_.currentProgram();
+  const int current = graphics_.plug().currentProgram();
   char text[64];
-  for (int i = 0; i < synth_.programCount(); ++i) {
+  for (int i = 0; i < graphics_.plug().programCount(); ++i) {
     if (i % kProgramsPerGroup == 0) {
       std::snprintf(text, sizeof text, "%02d - %02d", i, i + kProgramsPerGroup - 1);
       group = &menu->addSubmenu(text, std::make_unique<IPopupMenu>());
     }
-    std::snprintf(text, sizeof text, "%02u: %s", static_cast<unsigned>(i), cut(synth_.programName(i), 31).c_str());
+    std::snprintf(text, sizeof text, "%02u: %s", static_cast<unsigned>(i), cut(graphics_.plug().programName(i), 31).c_str());
     group->addItem(text, i == current ? IPopupMenu::kChecked : 0);
   }
   return menu;
@@ -75,13 +73,13 @@ int ITWPresetMenu::programChosen(const IPopupMenu& menu, const IPopupMenu* chose
 
 void ITWPresetMenu::onMouseDown(int x, int y, const IMouseMod& /*mod*/) {
   if (nameRect_.contains(x, y)) {
-    graphics_.promptTextEntry(*this, nameRect_, synth_.programName(synth_.currentProgram()), kLongestProgramName);
+    graphics_.promptTextEntry(*this, nameRect_, graphics_.plug().programName(graphics_.plug().currentProgram()), kLongestProgramName);
   } else {
     const auto menu = buildMenu();
     const IPopupMenu* chosenMenu = nullptr;
     const int item = graphics_.showPopupMenu(*menu, x, y, chosenMenu);
     const int program = programChosen(*menu, chosenMenu, item);
-    if (program >= 0) synth_.selectProgram(program);
+    if (program >= 0) plug_.selectProgram(program);
   }
   graphics_.markAllDirty();
 }
@@ -89,20 +87,20 @@ void ITWPresetMenu::onMouseDown(int x, int y, const IMouseMod& /*mod*/) {
 void ITWPresetMenu::onTextEntryFinished(bool accepted, const std::string& text) {
   if (!accepted) return;
   {
-    LockGuard guard(synth_.lock());
-    synth_.ModifyCurrentPreset(cut(text, kLongestProgramName).c_str());
+    LockGuard guard(graphics_.plug().lock());
+    graphics_.plug().ModifyCurrentPreset(cut(text, kLongestProgramName).c_str());
   }
-  synth_.informHostOfProgramChange();
-  synth_.publishAllParametersToHost();
+  graphics_.plug().informHostOfProgramChange();
+  plug_.publishAllParametersToHost();
   setDirty();
 }
 
-ITWOptionMenu::ITWOptionMenu(IGraphicsEditor& graphics, Synth& synth, const IRECT& rect)
-    : IControl(graphics, rect, -240), synth_(synth) {}
+ITWOptionMenu::ITWOptionMenu(IGraphicsEditor& graphics, IPlugCommands& plug, const IRECT& rect)
+    : IControl(graphics, rect, -240), plug_(plug) {}
 
 std::unique_ptr<IPopupMenu> ITWOptionMenu::buildMenu() const {
-  const int noCopy = synth_.hasCopiedProgram() ? 0 : IPopupMenu::kDisabled;
-  const int noStartupBank = synth_.startupBankPath().empty() ? IPopupMenu::kDisabled : 0;
+  const int noCopy = plug_.hasCopiedProgram() ? 0 : IPopupMenu::kDisabled;
+  const int noStartupBank = !plug_.hasStartupBank() ? IPopupMenu::kDisabled : 0;
   const auto checkedIf = [](bool on) { return on ? IPopupMenu::kChecked : 0; };
   auto menu = std::make_unique<IPopupMenu>();
   menu->addItem("Copy Program");
@@ -120,8 +118,8 @@ std::unique_ptr<IPopupMenu> ITWOptionMenu::buildMenu() const {
   menu->addSeparator();
   menu->addItem("Default Path for Program Files");
   IPopupMenu& midi = menu->addSubmenu("Global MIDI Settings...", std::make_unique<IPopupMenu>());
-  midi.addItem("MIDI Thru", checkedIf(synth_.midiThru));
-  midi.addItem("Ignore Program Change", checkedIf(synth_.ignoreProgramChange));
+  midi.addItem("MIDI Thru", checkedIf(plug_.midiThruOn()));
+  midi.addItem("Ignore Program Change", checkedIf(plug_.ignoresProgramChange()));
   menu->addItem("Reload Configuration");
   menu->addItem("Save Configuration");
   menu->addSeparator();
@@ -130,7 +128,7 @@ std::unique_ptr<IPopupMenu> ITWOptionMenu::buildMenu() const {
   menu->addSeparator("");
   IPopupMenu& online = menu->addSubmenu("Go Online...", std::make_unique<IPopupMenu>());
   online.addItem("Check Online for Update");
-  online.addItem(visitMakerMenuText());
+  online.addItem(plug_.visitMakerMenuText());
   return menu;
 }
 
@@ -140,7 +138,6 @@ constexpr int kMidiSubmenu = 14;
 constexpr int kOnlineSubmenu = 21;
 constexpr int kFirstMidiCommand = command::kMidiThru;
 constexpr int kFirstOnlineCommand = command::kCheckOnlineForUpdate;
-constexpr int kVisitMakerCommand = 25;
 
 }  // namespace
 
@@ -163,11 +160,11 @@ void ITWOptionMenu::runCommand(int number) {
     case 20:
     case kOnlineSubmenu:
       break;
-    case kVisitMakerCommand:
-      if (!graphics_.openWebPage(kMakerWebPage)) visitMakerWebSite(synth_.dialogs());
+    case command::kVisitMakerWebSite:
+      if (!graphics_.openWebPage(plug_.makerWebPage())) plug_.visitMakerWebSite();
       break;
     default:
-      synth_.runCommand(number);
+      plug_.runCommand(number);
       break;
   }
   graphics_.markAllDirty();

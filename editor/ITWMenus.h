@@ -9,7 +9,7 @@
 
 namespace sorvel {
 
-class Synth;
+class IPlugCommands;
 
 // The current program's number and name. A click on the name renames the program; anywhere else
 // opens the program list.
@@ -17,7 +17,7 @@ class ITWPresetMenu : public IControl {
  public:
   static constexpr int kProgramsPerGroup = 16;
 
-  ITWPresetMenu(IGraphicsEditor& graphics, Synth& synth, const IRECT& numberRect, const IRECT& nameRect,
+  ITWPresetMenu(IGraphicsEditor& graphics, IPlugCommands& plug, const IRECT& numberRect, const IRECT& nameRect,
                 const IText& text, LICE_pixel background);
   void draw(LICE_IBitmap& dest, const IRECT& clip) override;
   void onMouseDown(int x, int y, const IMouseMod& mod) override;
@@ -29,7 +29,7 @@ class ITWPresetMenu : public IControl {
   static int programChosen(const IPopupMenu& menu, const IPopupMenu* chosenMenu, int item);
 
  private:
-  Synth& synth_;
+  IPlugCommands& plug_;
   IRECT numberRect_;
   IRECT nameRect_;
   IText text_;
@@ -39,7 +39,7 @@ class ITWPresetMenu : public IControl {
 // The options button: program, bank, configuration and MIDI commands.
 class ITWOptionMenu : public IControl {
  public:
-  ITWOptionMenu(IGraphicsEditor& graphics, Synth& synth, const IRECT& rect);
+  ITWOptionMenu(IGraphicsEditor& graphics, IPlugCommands& plug, const IRECT& rect);
   void draw(LICE_IBitmap& /*dest*/, const IRECT& /*clip*/) override {}
   void onMouseDown(int x, int y, const IMouseMod& mod) override;
 
@@ -50,7 +50,7 @@ class ITWOptionMenu : public IControl {
   void runCommand(int number);
 
  private:
-  Synth& synth_;
+  IPlugCommands& plug_;
 };
 
 // Shows its parameter's display text; a click picks another from a menu, grouped by thirty.

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
+#include "dsp/ParameterIds.h"
+#include "editor/IPlugCommands.h"
 #include "editor/ITWMenus.h"
 #include "editor/ImageCache.h"
-#include "dsp/ParameterIds.h"
-#include "instrument/Synth.h"
 #include "resources/ImageTable.h"
 
 namespace sorvel {
@@ -46,14 +46,14 @@ std::array<const char*, 3> filterLabels(int preset) {
 
 }  // namespace
 
-SorvelPanel& SorvelPanel::build(IGraphicsEditor& graphics, Synth& synth) {
-  auto panel = std::unique_ptr<SorvelPanel>(new SorvelPanel(graphics, synth));
+SorvelPanel& SorvelPanel::build(IGraphicsEditor& graphics, IPlugCommands& plug) {
+  auto panel = std::unique_ptr<SorvelPanel>(new SorvelPanel(graphics, plug));
   SorvelPanel& result = *panel;
   graphics.setLayout(std::move(panel));
   return result;
 }
 
-SorvelPanel::SorvelPanel(IGraphicsEditor& graphics, Synth& synth) : graphics_(graphics), synth_(synth) {
+SorvelPanel::SorvelPanel(IGraphicsEditor& graphics, IPlugCommands& plug) : graphics_(graphics), plug_(plug) {
   graphics_.setSize(kWidth, kHeight);
   graphics_.attachControl<IBitmapControl>(0, 0, bitmap(image::kBackground));
   buildFixedControls();
@@ -107,12 +107,12 @@ void SorvelPanel::buildFixedControls() {
   for (int i = 0; i < 3; ++i) g.attachControl<IKnobMultiControl>(922 + 58 * i, 412, kChorusLfo1 + i, smallKnob);
 
   IText display{13, kDisplayText, TextAlign::Center, "Arial"};
-  programMenu_ = g.attachControl<ITWPresetMenu>(synth_, IRECT{477, 296, 502, 312}, IRECT{510, 296, 702, 312}, display,
+  programMenu_ = g.attachControl<ITWPresetMenu>(plug_, IRECT{477, 296, 502, 312}, IRECT{510, 296, 702, 312}, display,
                                                 kDisplayBackground);
   g.attachControl<ITWUtilityKick>(706, 294, bitmap(image::kPrev), kPreviousProgram, [this] { stepProgram(-1); });
   g.attachControl<ITWUtilityKick>(730, 294, bitmap(image::kNext), kNextProgram, [this] { stepProgram(1); });
-  g.attachControl<ITWOptionMenu>(synth_, IRECT{770, 294, 790, 314});
-  learnButton_ = g.attachControl<ITWSwitchMidiLearn>(811, 293, synth_, bitmap(image::kLearn), bitmap(image::kUnlearn),
+  g.attachControl<ITWOptionMenu>(plug_, IRECT{770, 294, 790, 314});
+  learnButton_ = g.attachControl<ITWSwitchMidiLearn>(811, 293, plug_, bitmap(image::kLearn), bitmap(image::kUnlearn),
                                                      kMidiLearn);
 
   // Lit while the vibrato LFO and the sample-and-hold clock are in the upper half of their swing:
@@ -183,9 +183,9 @@ void SorvelPanel::togglePanel() {
 }
 
 void SorvelPanel::stepProgram(int step) {
-  const int count = synth_.programCount();
+  const int count = graphics_.plug().programCount();
   if (count <= 0) return;
-  synth_.selectProgram((synth_.currentProgram() + step + count) % count);
+  plug_.selectProgram((graphics_.plug().currentProgram() + step + count) % count);
   graphics_.markAllDirty();
 }
 

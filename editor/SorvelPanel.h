@@ -11,7 +11,7 @@
 
 namespace sorvel {
 
-class Synth;
+class IPlugCommands;
 class ITWPresetMenu;
 
 class SorvelPanel : public IEditorLayout {
@@ -28,7 +28,7 @@ class SorvelPanel : public IEditorLayout {
   static constexpr int presetButtonId(int preset) { return -244 - preset; }
 
   // Builds the panel into the editor, which keeps it.
-  static SorvelPanel& build(IGraphicsEditor& graphics, Synth& synth);
+  static SorvelPanel& build(IGraphicsEditor& graphics, IPlugCommands& plug);
 
   // The preset panel: its eight knobs (and "PWM Speed" for 16' PWM), name and labels.
   void selectPreset(int preset);
@@ -51,13 +51,13 @@ class SorvelPanel : public IEditorLayout {
   void applyPending() override;
 
  private:
-  SorvelPanel(IGraphicsEditor& graphics, Synth& synth);
+  SorvelPanel(IGraphicsEditor& graphics, IPlugCommands& plug);
   void buildFixedControls();
   void buildPresetPanel();
   void stepProgram(int step);
 
   IGraphicsEditor& graphics_;
-  Synth& synth_;
+  IPlugCommands& plug_;
   int selected_ = 0;
   std::atomic<int> requestedPreset_{-1};
 

@@ -1,32 +1,11 @@
-// The options menu's command numbers and the texts the commands work with.
+// The texts the options menu's commands work with; the command numbers are the menu's.
 #pragma once
 
 #include <string>
 
-namespace sorvel {
+#include "editor/IPlugCommands.h"
 
-namespace command {
-enum : int {
-  kCopyProgram = 0,
-  kPasteProgram = 1,
-  kInitProgram = 2,
-  kLoadProgram = 4,
-  kSaveProgram = 5,
-  kLoadBank = 6,
-  kSaveBank = 7,
-  kSelectStartupBank = 9,
-  kLoadStartupBank = 10,
-  kUnselectStartupBank = 11,
-  kDefaultPathForProgramFiles = 13,
-  kReloadConfiguration = 15,
-  kSaveConfiguration = 16,
-  kLoadPresetDefaults = 18,
-  kSavePresetDefaults = 19,
-  kMidiThru = 22,
-  kIgnoreProgramChange = 23,
-  kCheckOnlineForUpdate = 24,
-};
-}  // namespace command
+namespace sorvel {
 
 // Longest confirmation text; longer ones are cut.
 constexpr std::size_t kMaxConfirmationText = 1023;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "editor/IPlugCommands.h"
 #include "framework/IPlugVST.h"
 #include "instrument/MidiEventQueue.h"
 #include "instrument/MidiLearn.h"
@@ -18,7 +19,7 @@ namespace sorvel {
 class IControl;
 class IGraphicsEditor;
 
-class Synth : public IPlugVST {
+class Synth : public IPlugVST, public IPlugCommands {
  public:
   static constexpr int kControllerCount = MidiLearn::kControllerCount;
 
@@ -39,11 +40,20 @@ class Synth : public IPlugVST {
   // Asks the maker's site for a newer version (the options menu's update command).
   virtual void checkOnlineForUpdate();
 
-  // Tells the host every parameter's normalised value.
-  void publishAllParametersToHost();
+  // What the editor asks of the plug-in.
+  void selectProgram(int index) override;
+  void publishAllParametersToHost() override;
+  void runCommand(int number) override;
+  void armLearn(bool on, bool unlearnMode) override;
+  bool hasCopiedProgram() const override { return copyBuffer_.size() > 0; }
+  bool hasStartupBank() const override { return !startupBankPath_.empty(); }
+  bool midiThruOn() const override { return midiThru; }
+  bool ignoresProgramChange() const override { return ignoreProgramChange; }
+  std::string makerWebPage() const override;
+  std::string visitMakerMenuText() const override;
+  void visitMakerWebSite() override;
 
-  // MIDI learn: a left click on the learn button arms it in the given mode.
-  void armLearn(bool on, bool unlearnMode);
+  // MIDI learn, from the MIDI input.
   void captureController(int controller);
   void learnStep();
 
@@ -93,10 +103,6 @@ class Synth : public IPlugVST {
   void loadPresetDefaults();
   bool savePresetDefaults();
 
-  // The options menu's commands by number, and the program menu's choice.
-  void runCommand(int number);
-  void selectProgram(int index);
-  bool hasCopiedProgram() const { return copyBuffer_.size() > 0; }
   int copyProgramIndex() const { return copyProgramIndex_; }
   // Start folder of the file dialogs, shared by every instance in the process.
   static std::string rememberedFolder();

@@ -116,6 +116,12 @@ std::string visitMakerMenuText() { return std::string("Visit ") + kMakerWebHost;
 
 bool visitMakerWebSite(UserDialogs& dialogs) { return dialogs.openWebPage(kMakerWebPage); }
 
+std::string Synth::makerWebPage() const { return kMakerWebPage; }
+
+std::string Synth::visitMakerMenuText() const { return sorvel::visitMakerMenuText(); }
+
+void Synth::visitMakerWebSite() { sorvel::visitMakerWebSite(dialogs()); }
+
 void Synth::checkOnlineForUpdate() {
   try {
     checkForUpdate(dialogs(), UpdateServer::fromEnvironment());
