@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
+#include <thread>
 #include <vector>
 
+#include "editor/ImageCache.h"
+#include "editor/LICE_PNG.h"
 #include "platform/Resources.h"
 #include "resources/ImageTable.h"
 
@@ -35,6 +39,31 @@ TEST(PanelImages, EveryImageIsEmbeddedDecodesAtItsSizeAndItsFramesDiffer) {
       EXPECT_NE(std::memcmp(previous, previous + frameBytes, frameBytes), 0) << "frame " << frame;
     }
   }
+}
+
+// Images are decoded on their first read, which may come from several editors' threads at once.
+TEST(PanelImages, CachedImagesDecodeOnceOnFirstReadWithTheDirectDecodesPixels) {
+  for (const PanelImage& image : {kPanelImages[0], kPanelImages[1]}) {
+    SCOPED_TRACE(image.name);
+    const LICE_IBitmap* cached = LICE_LoadImage(image.number, image.name);
+    ASSERT_NE(cached, nullptr);
+    EXPECT_EQ(LICE_LoadImage(image.number, image.name), cached);
+
+    std::array<const LICE_pixel*, 4> bits{};
+    std::vector<std::thread> readers;
+    for (auto& b : bits) readers.emplace_back([&b, cached] { b = cached->getBits(); });
+    for (auto& reader : readers) reader.join();
+    for (const LICE_pixel* b : bits) EXPECT_EQ(b, bits[0]);
+
+    const ResourceBytes bytes = findResource(image.number, image.name);
+    LICE_MemBitmap direct;
+    ASSERT_TRUE(LICE_LoadPNGFromMemory(bytes.data, bytes.size, direct));
+    ASSERT_EQ(cached->getWidth(), direct.getWidth());
+    ASSERT_EQ(cached->getHeight(), direct.getHeight());
+    const std::size_t count = static_cast<std::size_t>(direct.getWidth()) * static_cast<std::size_t>(direct.getHeight());
+    EXPECT_EQ(std::memcmp(cached->getBits(), direct.getBits(), count * sizeof(LICE_pixel)), 0);
+  }
+  EXPECT_EQ(LICE_LoadImage(9999, "no such image"), nullptr);
 }
 
 }  // namespace
