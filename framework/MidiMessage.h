@@ -18,6 +18,7 @@ enum MidiKind : int {
 };
 
 // Controller numbers 120 to 127 carry channel mode messages instead of controller values.
+constexpr int kFirstChannelModeController = 120;
 constexpr int kAllSoundOffController = 120;
 constexpr int kAllNotesOffController = 123;
 

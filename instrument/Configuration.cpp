@@ -1,9 +1,10 @@
-// The user's configuration file: where it lives, the first run, and the reads and writes of the
-// settings it keeps.
+// The configuration file: where it lives, the first run, and the reads and writes of the settings
+// it keeps.
+#include "instrument/Configuration.h"
+
 #include <vector>
 
 #include "instrument/ConfigurationValues.h"
-#include "instrument/Synth.h"
 #include "platform/FileStore.h"
 #include "platform/UserFolders.h"
 
@@ -31,9 +32,15 @@ const char* boolText(bool on) { return on ? "true" : "false"; }
 
 }  // namespace
 
-void Synth::setUpConfiguration(const std::string& pluginFolder) {
-  configurationPath_.clear();
-  configuration_ = PrivateProfile();
+Configuration::Configuration(RecursiveLock& lock, int parameterCount)
+    : lock_(lock), parameterCount_(parameterCount), documentsFolder_(userDocumentsFolder()) {
+  programFilesFolder_ = documentsFolder_;
+  controllerMap.fill(-1);
+}
+
+void Configuration::setUp(const std::string& pluginFolder) {
+  path_.clear();
+  file_ = PrivateProfile();
   const std::string base = userConfigurationFolder();
   if (base.empty()) return;
   const std::string folder = base + "/" + kMakerFolder;
@@ -42,17 +49,17 @@ void Synth::setUpConfiguration(const std::string& pluginFolder) {
   // A fresh account may not have its settings folder yet; it is private to the user.
   if (!isFolder(base)) makeFolder(base, true);
   if (!isFolder(folder)) makeFolder(folder, false);
-  configurationPath_ = path;
-  configuration_ = PrivateProfile(path);
+  path_ = path;
+  file_ = PrivateProfile(path);
 
-  if (configuration_.exists()) {
-    readConfiguration();
+  if (file_.exists()) {
+    read();
     return;
   }
   const NewFile made = createEmptyFile(path);
   if (made != NewFile::Created) {
     // Another instance created it a moment ago.
-    if (made == NewFile::AlreadyThere) readConfiguration();
+    if (made == NewFile::AlreadyThere) read();
     return;
   }
   if (pluginFolder.empty()) return;
@@ -60,22 +67,22 @@ void Synth::setUpConfiguration(const std::string& pluginFolder) {
   std::vector<std::uint8_t> bytes;
   if (!readWholeFile(older, bytes)) return;
   writeFileReplacing(path, bytes.data(), bytes.size());
-  readConfiguration();
+  read();
 }
 
-Synth::ConfigurationStatus Synth::readConfiguration() {
-  const bool exists = configuration_.exists();
-  const ProfileDocument document = configuration_.read();
+Configuration::Status Configuration::read() {
+  const bool exists = file_.exists();
+  const ProfileDocument document = file_.read();
 
   const std::string bank = document.valueOr(kStartupBankSection, kFileKey, "", kMaxPathLength);
   const std::string folder = document.valueOr(kGlobalSection, kProgramFilesKey, "", kMaxPathLength);
-  std::array<int, kControllerCount> map;
+  ControllerMap map;
   for (int n = 0; n < kControllerCount; ++n) {
     const std::string text = document.valueOr(kMidiControlSection, controllerKey(n), "-1", kMaxOptionText);
-    map[static_cast<std::size_t>(n)] = controllerEntryFromText(text, parameterCount() - 1);
+    map[static_cast<std::size_t>(n)] = controllerEntryFromText(text, parameterCount_ - 1);
   }
 
-  LockGuard guard(lock());
+  LockGuard guard(lock_);
   startupBankPath_ = bank;
   if (!folder.empty()) programFilesFolder_ = folder;
   const std::string thru = document.valueOr(kMidiGlobalSection, kMidiThruKey, boolText(midiThru), kMaxOptionText);
@@ -83,29 +90,29 @@ Synth::ConfigurationStatus Synth::readConfiguration() {
   const std::string ignore =
       document.valueOr(kMidiGlobalSection, kIgnoreProgramChangeKey, boolText(ignoreProgramChange), kMaxOptionText);
   if (!ignore.empty()) ignoreProgramChange = isTrueText(ignore);
-  midiLearn_.map() = map;
-  return exists ? ConfigurationStatus::Read : ConfigurationStatus::FileMissing;
+  controllerMap = map;
+  return exists ? Status::Read : Status::FileMissing;
 }
 
-bool Synth::writeConfiguration(ConfigurationWrite which) {
-  const bool all = which == ConfigurationWrite::All;
+bool Configuration::write(Write which) {
+  const bool all = which == Write::All;
   ProfileEntries mapEntries;
   bool thru, ignore;
   std::string bank;
   {
-    LockGuard guard(lock());
+    LockGuard guard(lock_);
     for (int n = 0; n < kControllerCount; ++n) {
-      const int entry = midiLearn_.mappedParameter(n);
+      const int entry = mappedParameter(controllerMap, n);
       if (entry != -1) mapEntries.emplace_back(controllerKey(n), std::to_string(entry));
     }
     thru = midiThru;
     ignore = ignoreProgramChange;
     bank = startupBankPath_;
   }
-  return configuration_.update([&](ProfileDocument& document) {
+  return file_.update([&](ProfileDocument& document) {
     document.replaceSection(kStartupBankSection, {{kFileKey, bank}});
-    if (all || which == ConfigurationWrite::MidiThruOnly) document.setValue(kMidiGlobalSection, kMidiThruKey, boolText(thru));
-    if (all || which == ConfigurationWrite::IgnoreProgramChangeOnly) {
+    if (all || which == Write::MidiThruOnly) document.setValue(kMidiGlobalSection, kMidiThruKey, boolText(thru));
+    if (all || which == Write::IgnoreProgramChangeOnly) {
       document.setValue(kMidiGlobalSection, kIgnoreProgramChangeKey, boolText(ignore));
     }
     if (all) document.replaceSection(kMidiControlSection, mapEntries);
@@ -113,23 +120,32 @@ bool Synth::writeConfiguration(ConfigurationWrite which) {
   });
 }
 
-bool Synth::writeStartupBank() {
-  return configuration_.writeSection(kStartupBankSection, {{kFileKey, startupBankPath_}});
+bool Configuration::writeStartupBank() {
+  return file_.writeSection(kStartupBankSection, {{kFileKey, startupBankPath_}});
 }
 
-bool Synth::selectStartupBank(const std::string& path) {
+bool Configuration::selectStartupBank(const std::string& path) {
   startupBankPath_ = path;
   return writeStartupBank();
 }
 
-bool Synth::clearStartupBank() {
+bool Configuration::clearStartupBank() {
   startupBankPath_.clear();
-  return configuration_.writeSection(kStartupBankSection, {});
+  return file_.writeSection(kStartupBankSection, {});
 }
 
-bool Synth::setProgramFilesFolder(const std::string& folder) {
+bool Configuration::setProgramFilesFolder(const std::string& folder) {
   programFilesFolder_ = folder;
-  return configuration_.writeString(kGlobalSection, kProgramFilesKey, folder);
+  return file_.writeString(kGlobalSection, kProgramFilesKey, folder);
+}
+
+// The MIDI input reads the option on the audio thread; the file is written with the lock released.
+bool Configuration::toggle(bool& option, Write which) {
+  {
+    LockGuard guard(lock_);
+    option = !option;
+  }
+  return write(which);
 }
 
 }  // namespace sorvel

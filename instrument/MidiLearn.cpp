@@ -2,11 +2,6 @@
 
 namespace sorvel {
 
-int MidiLearn::mappedParameter(int controller) const {
-  if (controller < 0 || controller >= kControllerCount) return -1;
-  return map_[static_cast<std::size_t>(controller)];
-}
-
 void MidiLearn::arm(bool on, bool unlearnMode) {
   capturedController_ = -1;
   capturedParameter_ = -1;

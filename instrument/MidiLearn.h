@@ -1,23 +1,15 @@
-// Which parameter each MIDI controller drives, and the learn procedure that pairs a moved
-// controller with a touched parameter (or, in unlearn mode, clears either). Callers hold the
-// plug-in lock.
+// The learn procedure that pairs a moved controller with a touched parameter in the controller
+// map (or, in unlearn mode, clears either). Callers hold the plug-in lock.
 #pragma once
 
-#include <array>
+#include "instrument/ControllerMap.h"
 
 namespace sorvel {
 
 class MidiLearn {
  public:
-  static constexpr int kControllerCount = 120;
-  using ControllerMap = std::array<int, kControllerCount>;  // parameter index, or -1
-
-  MidiLearn() { map_.fill(-1); }
-
-  ControllerMap& map() { return map_; }
-  const ControllerMap& map() const { return map_; }
-  // Parameter index that controller n drives, or -1.
-  int mappedParameter(int controller) const;
+  // The map belongs to the configuration, which keeps it in the user's file.
+  explicit MidiLearn(ControllerMap& map) : map_(map) {}
 
   // A click on the learn button: arms (or disarms) learning in the given mode.
   void arm(bool on, bool unlearnMode);
@@ -35,7 +27,7 @@ class MidiLearn {
  private:
   void unmapParameter(int index);
 
-  ControllerMap map_;
+  ControllerMap& map_;
   bool learning_ = false;
   bool unlearnMode_ = false;
   int capturedController_ = -1;

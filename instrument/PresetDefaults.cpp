@@ -17,7 +17,7 @@ constexpr char kReadProblemCaption[] = "Problem with INI File";
 }  // namespace
 
 void Synth::ensurePresetDefaults() {
-  configuration_.update([](ProfileDocument& document) {
+  configuration_.file().update([](ProfileDocument& document) {
     if (!document.entries(kPresetDefaultsSection).empty()) return false;
     return document.replaceSection(kPresetDefaultsSection, builtInPresetDefaults());
   });
@@ -42,7 +42,7 @@ bool Synth::applyPresetDefaults(const ProfileDocument& document) {
 }
 
 void Synth::loadPresetDefaults() {
-  if (!applyPresetDefaults(configuration_.read())) {
+  if (!applyPresetDefaults(configuration_.file().read())) {
     dialogs().showMessage(kReadProblemText, kReadProblemCaption, MessageButtons::Ok);
   }
 }
@@ -57,11 +57,11 @@ bool Synth::savePresetDefaults() {
       entries.emplace_back(presetDefaultKey(index), formatFixed(p->normalised(), 3));
     }
   }
-  return configuration_.writeSection(kPresetDefaultsSection, entries);
+  return configuration_.file().writeSection(kPresetDefaultsSection, entries);
 }
 
 void Synth::initialiseProgram() {
-  const ProfileDocument document = configuration_.read();
+  const ProfileDocument document = configuration_.file().read();
   bool applied = true;
   {
     LockGuard guard(lock());

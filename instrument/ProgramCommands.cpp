@@ -68,7 +68,7 @@ void Synth::forgetRememberedFolder() {
 void Synth::useRememberedFolder() {
   std::lock_guard<std::mutex> guard(remembered().mutex);
   if (remembered().set) return;
-  remembered().folder = programFilesFolder_;
+  remembered().folder = configuration_.programFilesFolder();
   remembered().set = true;
 }
 
@@ -132,15 +132,15 @@ void Synth::runFolderCommand(int number) {
       break;
     }
     case command::kLoadStartupBank:
-      if (confirm(withPath("The Startup Bank is:\n", startupBankPath_,
+      if (confirm(withPath("The Startup Bank is:\n", configuration_.startupBankPath(),
                            "\n\nDo you really want to reload all programs?"),
                   "Load Startup Bank") &&
-          !loadBankFile(startupBankPath_)) {
+          !loadBankFile(configuration_.startupBankPath())) {
         dialogs().showMessage(kCannotLoad, kErrorCaption, MessageButtons::Ok);
       }
       break;
     case command::kUnselectStartupBank:
-      if (confirm(withPath("The Startup Bank is:\n", startupBankPath_, "\n\nDo you really want to unselect it?"),
+      if (confirm(withPath("The Startup Bank is:\n", configuration_.startupBankPath(), "\n\nDo you really want to unselect it?"),
                   "Unselect Startup Bank") &&
           !clearStartupBank()) {
         cannotSave();
@@ -164,7 +164,7 @@ void Synth::runFolderCommand(int number) {
 void Synth::runConfigurationCommand(int number) {
   switch (number) {
     case command::kReloadConfiguration:
-      if (confirm(withPath("The INI configuration file is:\n", configurationPath_,
+      if (confirm(withPath("The INI configuration file is:\n", configuration_.path(),
                            "\n\nDo you really want to reload it?"),
                   "Reload Configuration") &&
           readConfiguration() == ConfigurationStatus::FileMissing) {
@@ -172,7 +172,7 @@ void Synth::runConfigurationCommand(int number) {
       }
       break;
     case command::kSaveConfiguration:
-      if (confirm(withPath("The INI configuration file is:\n", configurationPath_,
+      if (confirm(withPath("The INI configuration file is:\n", configuration_.path(),
                            "\n\nDo you really want to overwrite it?"),
                   "Save Configuration") &&
           !writeConfiguration(ConfigurationWrite::All)) {
@@ -192,23 +192,14 @@ void Synth::runConfigurationCommand(int number) {
       }
       break;
     case command::kMidiThru:
-      if (!toggleOption(midiThru, ConfigurationWrite::MidiThruOnly)) cannotSave();
+      if (!configuration_.toggle(configuration_.midiThru, ConfigurationWrite::MidiThruOnly)) cannotSave();
       break;
     case command::kIgnoreProgramChange:
-      if (!toggleOption(ignoreProgramChange, ConfigurationWrite::IgnoreProgramChangeOnly)) cannotSave();
+      if (!configuration_.toggle(configuration_.ignoreProgramChange, ConfigurationWrite::IgnoreProgramChangeOnly)) cannotSave();
       break;
     default:
       break;
   }
-}
-
-// The MIDI input reads the option on the audio thread; the file is written with the lock released.
-bool Synth::toggleOption(bool& option, ConfigurationWrite which) {
-  {
-    LockGuard guard(lock());
-    option = !option;
-  }
-  return writeConfiguration(which);
 }
 
 void Synth::cannotSave() { dialogs().showMessage(kCannotSave, kErrorCaption, MessageButtons::Ok); }

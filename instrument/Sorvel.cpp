@@ -114,7 +114,7 @@ void Sorvel::render(double** /*inputs*/, double** outputs, int frames) {
 }
 
 void Sorvel::processMidiMessage(const MidiMessage& message) {
-  if (midiThru) sendMidiMessage(message);
+  if (configuration_.midiThru) sendMidiMessage(message);
   switch (message.kind()) {
     case kMidiNoteOff:
     case kMidiNoteOn:
@@ -134,7 +134,7 @@ void Sorvel::processMidiMessage(const MidiMessage& message) {
       }
       break;
     case kMidiProgramChange:
-      if (!ignoreProgramChange) recallProgram(message.data1);
+      if (!configuration_.ignoreProgramChange) recallProgram(message.data1);
       break;
     default:
       break;

@@ -4,20 +4,17 @@
 #include "framework/FxFile.h"
 #include "platform/ModuleFolder.h"
 #include "platform/Resources.h"
-#include "platform/UserFolders.h"
 
 namespace sorvel {
 
 Synth::Synth(const PlugDescription& description, vst2::audioMasterCallback hostCallback)
-    : IPlugVST(description, hostCallback) {
+    : IPlugVST(description, hostCallback), configuration_(lock(), description.parameterCount) {
   graphics_ = std::make_unique<IGraphicsEditor>(*this);
   // Numbers are formatted and parsed locale-independently everywhere, so the host's locale is
   // left alone.
   pluginFolder_ = moduleFolder();
   dialogs_ = makeSystemDialogs();
-  documentsFolder_ = userDocumentsFolder();
-  programFilesFolder_ = documentsFolder_;
-  setUpConfiguration(pluginFolder_);
+  configuration_.setUp(pluginFolder_);
   mtsClient_ = std::make_unique<MtsClient>();
 }
 
@@ -81,8 +78,9 @@ void Synth::showLearnEnded() {
 
 // The startup bank when one is set and loads, else the bank compiled into the library.
 bool Synth::loadFactoryBank() {
-  if (!startupBankPath_.empty() && loadBankFile(startupBankPath_)) return true;
-  startupBankPath_.clear();
+  const std::string& startupBank = configuration_.startupBankPath();
+  if (!startupBank.empty() && loadBankFile(startupBank)) return true;
+  configuration_.forgetStartupBank();
   const ResourceBytes resource = findResource("PROGDATA", "PROGINIT");
   if (!resource.found() || resource.size == 0 || resource.size > static_cast<std::size_t>(INT32_MAX / 2)) {
     return false;

@@ -1,17 +1,16 @@
-// The synthesizer base under the instrument: MIDI event queue, controller map and MIDI learn,
-// settings and paths, program copy buffer. Holds nothing specific to one instrument's sound.
+// The synthesizer base under the instrument: MIDI event queue, MIDI learn, the configuration,
+// program commands. Holds nothing specific to one instrument's sound; each part owns its state.
 #pragma once
 
-#include <array>
 #include <memory>
 #include <string>
 
 #include "editor/IPlugCommands.h"
 #include "framework/IPlugVST.h"
+#include "instrument/Configuration.h"
 #include "instrument/MidiEventQueue.h"
 #include "instrument/MidiLearn.h"
 #include "instrument/MtsClient.h"
-#include "platform/PrivateProfile.h"
 #include "platform/UserDialogs.h"
 
 namespace sorvel {
@@ -21,8 +20,6 @@ class IGraphicsEditor;
 
 class Synth : public IPlugVST, public IPlugCommands {
  public:
-  static constexpr int kControllerCount = MidiLearn::kControllerCount;
-
   Synth(const PlugDescription& description, vst2::audioMasterCallback hostCallback);
   ~Synth() override;
 
@@ -46,9 +43,9 @@ class Synth : public IPlugVST, public IPlugCommands {
   void runCommand(int number) override;
   void armLearn(bool on, bool unlearnMode) override;
   bool hasCopiedProgram() const override { return copyBuffer_.size() > 0; }
-  bool hasStartupBank() const override { return !startupBankPath_.empty(); }
-  bool midiThruOn() const override { return midiThru; }
-  bool ignoresProgramChange() const override { return ignoreProgramChange; }
+  bool hasStartupBank() const override { return !configuration_.startupBankPath().empty(); }
+  bool midiThruOn() const override { return configuration_.midiThru; }
+  bool ignoresProgramChange() const override { return configuration_.ignoreProgramChange; }
   std::string makerWebPage() const override;
   std::string visitMakerMenuText() const override;
   void visitMakerWebSite() override;
@@ -58,12 +55,9 @@ class Synth : public IPlugVST, public IPlugCommands {
   void learnStep();
 
   MidiEventQueue& midiQueue() { return midiQueue_; }
-  MidiLearn::ControllerMap& controllerMap() { return midiLearn_.map(); }
+  ControllerMap& controllerMap() { return configuration_.controllerMap; }
   // Parameter index that controller n drives, or -1.
-  int mappedParameter(int controller) const { return midiLearn_.mappedParameter(controller); }
-
-  bool midiThru = false;
-  bool ignoreProgramChange = false;
+  int mappedParameter(int controller) const { return sorvel::mappedParameter(configuration_.controllerMap, controller); }
 
   bool learning() const { return midiLearn_.learning(); }
   bool unlearnMode() const { return midiLearn_.unlearnMode(); }
@@ -80,23 +74,21 @@ class Synth : public IPlugVST, public IPlugCommands {
   void setDialogs(std::unique_ptr<UserDialogs> dialogs);
 
   // The user's configuration file: startup bank, program-files folder, MIDI options, controller
-  // map and preset defaults.
-  enum class ConfigurationStatus { Read, FileMissing };
-  enum class ConfigurationWrite { All, MidiThruOnly, IgnoreProgramChangeOnly };
-  // Forms the file's path, creates the file on a first run (from an older installation's copy in
-  // the plug-in folder when there is one) and reads it.
-  void setUpConfiguration(const std::string& pluginFolder);
-  ConfigurationStatus readConfiguration();
-  // The writes are false when the file could not be written; what was on disk then stays.
-  bool writeConfiguration(ConfigurationWrite which);
-  bool writeStartupBank();
-  bool selectStartupBank(const std::string& path);
-  bool clearStartupBank();
-  bool setProgramFilesFolder(const std::string& folder);
-  const std::string& configurationPath() const { return configurationPath_; }
-  const std::string& startupBankPath() const { return startupBankPath_; }
-  const std::string& programFilesFolder() const { return programFilesFolder_; }
-  const std::string& documentsFolder() const { return documentsFolder_; }
+  // map; the preset defaults are kept in it too.
+  Configuration& configuration() { return configuration_; }
+  using ConfigurationStatus = Configuration::Status;
+  using ConfigurationWrite = Configuration::Write;
+  void setUpConfiguration(const std::string& pluginFolder) { configuration_.setUp(pluginFolder); }
+  ConfigurationStatus readConfiguration() { return configuration_.read(); }
+  bool writeConfiguration(ConfigurationWrite which) { return configuration_.write(which); }
+  bool writeStartupBank() { return configuration_.writeStartupBank(); }
+  bool selectStartupBank(const std::string& path) { return configuration_.selectStartupBank(path); }
+  bool clearStartupBank() { return configuration_.clearStartupBank(); }
+  bool setProgramFilesFolder(const std::string& folder) { return configuration_.setProgramFilesFolder(folder); }
+  const std::string& configurationPath() const { return configuration_.path(); }
+  const std::string& startupBankPath() const { return configuration_.startupBankPath(); }
+  const std::string& programFilesFolder() const { return configuration_.programFilesFolder(); }
+  const std::string& documentsFolder() const { return configuration_.documentsFolder(); }
 
   // The user's starting values for the preset parameters, kept in the configuration file.
   void ensurePresetDefaults();
@@ -118,7 +110,6 @@ class Synth : public IPlugVST, public IPlugCommands {
   void runFileCommand(int number);
   void runFolderCommand(int number);
   void runConfigurationCommand(int number);
-  bool toggleOption(bool& option, ConfigurationWrite which);
   // A configuration write that failed, as the user sees it.
   void cannotSave();
   void useRememberedFolder();
@@ -130,11 +121,8 @@ class Synth : public IPlugVST, public IPlugCommands {
   int copyProgramIndex_ = -1;
   ByteChunk copyBuffer_{4096};
   std::string pluginFolder_;
-  std::string documentsFolder_;
-  std::string configurationPath_;
-  std::string startupBankPath_;
-  std::string programFilesFolder_;
-  MidiLearn midiLearn_;
+  Configuration configuration_;
+  MidiLearn midiLearn_{configuration_.controllerMap};
 
   // The editor, made here and handed to the plug-in base once its layout is built.
   std::unique_ptr<IGraphicsEditor> graphics_;
@@ -142,7 +130,6 @@ class Synth : public IPlugVST, public IPlugCommands {
   IControl* programMenuControl_ = nullptr;  // set by the editor layout
 
   std::unique_ptr<UserDialogs> dialogs_;
-  PrivateProfile configuration_;
   std::unique_ptr<MtsClient> mtsClient_;
 };
 

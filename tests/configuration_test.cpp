@@ -16,7 +16,7 @@ namespace {
 class ConfigurationTest : public UserFoldersTest {
  protected:
   static void expectMapHoldsOnly(Synth& plug, int controller, int parameter) {
-    for (int n = 0; n < Synth::kControllerCount; ++n) {
+    for (int n = 0; n < kControllerCount; ++n) {
       EXPECT_EQ(plug.controllerMap()[static_cast<std::size_t>(n)], n == controller ? parameter : -1) << "CC" << n;
     }
   }
@@ -46,8 +46,8 @@ TEST_F(ConfigurationTest, FirstRunCreatesTheFileAndKeepsEverySetting) {
   const ProfileDocument document = ProfileDocument::parse(ini());
   EXPECT_EQ(document.entries("Preset Defaults").size(), 152u);
   EXPECT_EQ(ini().find('['), ini().rfind('['));
-  EXPECT_FALSE(plug->midiThru);
-  EXPECT_FALSE(plug->ignoreProgramChange);
+  EXPECT_FALSE(plug->configuration().midiThru);
+  EXPECT_FALSE(plug->configuration().ignoreProgramChange);
   expectMapHoldsOnly(*plug, -1, -1);
   EXPECT_EQ(plug->startupBankPath(), "");
   EXPECT_EQ(plug->documentsFolder(), home());
@@ -83,14 +83,14 @@ TEST_F(ConfigurationTest, AnOlderInstallationsFileIsCopiedOnTheFirstRunOnly) {
   ::setenv("XDG_CONFIG_HOME", file("fresh").c_str(), 1);
   plug->setUpConfiguration(file("plugins/"));
   EXPECT_EQ(readText(file("fresh/TarnwickMusic/sorvel.ini")), older);
-  EXPECT_TRUE(plug->midiThru);
+  EXPECT_TRUE(plug->configuration().midiThru);
   expectMapHoldsOnly(*plug, 7, 12);
   EXPECT_EQ(plug->startupBankPath(), "/banks/a.fxb");
 
   // Once the user has a file, the older one is left where it is.
   writeText(file("fresh/TarnwickMusic/sorvel.ini"), "[MIDI Global]\nMIDI Thru=false\n");
   plug->setUpConfiguration(file("plugins"));
-  EXPECT_FALSE(plug->midiThru);
+  EXPECT_FALSE(plug->configuration().midiThru);
   EXPECT_EQ(readText(file("fresh/TarnwickMusic/sorvel.ini")), "[MIDI Global]\nMIDI Thru=false\n");
 }
 
@@ -122,17 +122,17 @@ TEST_F(ConfigurationTest, MidiOptionsAreTrueInAnyCaseAndUnchangedWhenAbsent) {
   auto plug = makeSorvel();
   writeIni("[MIDI Global]\nMIDI Thru=TRUE\nIgnore Program Change=True\n");
   plug->readConfiguration();
-  EXPECT_TRUE(plug->midiThru);
-  EXPECT_TRUE(plug->ignoreProgramChange);
+  EXPECT_TRUE(plug->configuration().midiThru);
+  EXPECT_TRUE(plug->configuration().ignoreProgramChange);
   writeIni("[MIDI Global]\nMIDI Thru=yes\n");
   plug->readConfiguration();
-  EXPECT_FALSE(plug->midiThru);
-  EXPECT_TRUE(plug->ignoreProgramChange);  // absent
+  EXPECT_FALSE(plug->configuration().midiThru);
+  EXPECT_TRUE(plug->configuration().ignoreProgramChange);  // absent
   writeIni("[MIDI Global]\nMIDI Thru=\nIgnore Program Change=1\n");
-  plug->midiThru = true;
+  plug->configuration().midiThru = true;
   plug->readConfiguration();
-  EXPECT_TRUE(plug->midiThru);  // empty text
-  EXPECT_FALSE(plug->ignoreProgramChange);
+  EXPECT_TRUE(plug->configuration().midiThru);  // empty text
+  EXPECT_FALSE(plug->configuration().ignoreProgramChange);
 }
 
 TEST_F(ConfigurationTest, FoldersAndStartupBankAreRead) {
@@ -150,11 +150,11 @@ TEST_F(ConfigurationTest, FoldersAndStartupBankAreRead) {
 
 TEST_F(ConfigurationTest, AMissingFileReadsAsEmptyAndSaysSo) {
   auto plug = makeSorvel();
-  plug->midiThru = true;
+  plug->configuration().midiThru = true;
   plug->controllerMap()[3] = kBalance;
   std::filesystem::remove(iniPath());
   EXPECT_EQ(plug->readConfiguration(), Synth::ConfigurationStatus::FileMissing);
-  EXPECT_TRUE(plug->midiThru);
+  EXPECT_TRUE(plug->configuration().midiThru);
   expectMapHoldsOnly(*plug, -1, -1);
 }
 
@@ -170,8 +170,8 @@ TEST_F(ConfigurationTest, WritingAllOfItAndParts) {
 
   plug->controllerMap()[7] = kVibratoDepth;
   plug->controllerMap()[119] = kVersion;
-  plug->midiThru = true;
-  plug->ignoreProgramChange = true;
+  plug->configuration().midiThru = true;
+  plug->configuration().ignoreProgramChange = true;
   plug->selectStartupBank("/b/start.fxb");
   plug->writeConfiguration(Synth::ConfigurationWrite::MidiThruOnly);
   ProfileDocument d = ProfileDocument::parse(ini());
@@ -186,8 +186,8 @@ TEST_F(ConfigurationTest, WritingAllOfItAndParts) {
   EXPECT_EQ(d.value("MIDI Global", "Ignore Program Change"), std::optional<std::string>("true"));
 
   auto other = makeSorvel();
-  EXPECT_TRUE(other->midiThru);
-  EXPECT_TRUE(other->ignoreProgramChange);
+  EXPECT_TRUE(other->configuration().midiThru);
+  EXPECT_TRUE(other->configuration().ignoreProgramChange);
   EXPECT_EQ(other->controllerMap()[7], 12);
   EXPECT_EQ(other->controllerMap()[119], 0);
   EXPECT_EQ(other->programFilesFolder(), "/p");
@@ -238,7 +238,7 @@ TEST_F(ConfigurationTest, BadFilesNeverMapAControllerOutsideTheParameters) {
     if (round % 3 == 0) text += std::string(1 << 20, 'x');  // a huge line with no end
     writeIni(text);
     auto plug = makeSorvel();
-    for (int n = 0; n < Synth::kControllerCount; ++n) {
+    for (int n = 0; n < kControllerCount; ++n) {
       const int entry = plug->controllerMap()[static_cast<std::size_t>(n)];
       ASSERT_TRUE(entry == -1 || (entry >= 0 && entry < kParameterCount)) << entry;
     }

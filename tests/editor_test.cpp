@@ -227,9 +227,9 @@ TEST(EditorOptions, ChoicesGiveTheirCommandNumbersAndPasteWaitsForACopy) {
     chosen = m.item(14).submenu.get();
     return 0;  // "MIDI Thru"
   };
-  const bool thru = rig.synth.midiThru;
+  const bool thru = rig.synth.configuration().midiThru;
   rig.click(options);
-  EXPECT_EQ(rig.synth.midiThru, !thru);
+  EXPECT_EQ(rig.synth.configuration().midiThru, !thru);
   EXPECT_EQ(options->buildMenu()->item(14).submenu->item(0).checked(), !thru);
 
   rig.host->menuAnswer = [&](const IPopupMenu& m, const IPopupMenu*& chosen) {

@@ -209,8 +209,8 @@ namespace {
 class StartupSorvel : public Sorvel {
  public:
   StartupSorvel() : Sorvel(nullptr) {}
-  void setStartupBank(const std::string& path) { startupBankPath_ = path; }
-  const std::string& startupBank() const { return startupBankPath_; }
+  void setStartupBank(const std::string& path) { selectStartupBank(path); }
+  const std::string& startupBank() const { return startupBankPath(); }
 };
 
 }  // namespace

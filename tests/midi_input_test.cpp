@@ -156,10 +156,10 @@ TEST(MidiInput, ProgramChangesRecallOrAreIgnored) {
   plug.processMidiMessage(change);
   EXPECT_EQ(plug.currentProgram(), 0);
   change.data1 = 12;
-  plug.ignoreProgramChange = true;
+  plug.configuration().ignoreProgramChange = true;
   plug.processMidiMessage(change);
   EXPECT_EQ(plug.currentProgram(), 0);
-  plug.ignoreProgramChange = false;
+  plug.configuration().ignoreProgramChange = false;
   plug.processMidiMessage(change);
   EXPECT_EQ(plug.currentProgram(), 12);
 }

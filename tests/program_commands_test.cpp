@@ -25,7 +25,7 @@ struct Snapshot {
   std::string programFiles;
   bool midiThru = false;
   bool ignoreProgramChange = false;
-  std::array<int, Synth::kControllerCount> map{};
+  ControllerMap map{};
   std::string remembered;
 
   bool operator==(const Snapshot&) const = default;
@@ -34,8 +34,8 @@ struct Snapshot {
 class ProgramCommandsTest : public UserFoldersTest {
  protected:
   Snapshot snapshot(Sorvel& plug) const {
-    return {filetest::pictureOf(plug), ini(), plug.startupBankPath(), plug.programFilesFolder(), plug.midiThru,
-            plug.ignoreProgramChange, plug.controllerMap(), Synth::rememberedFolder()};
+    return {filetest::pictureOf(plug), ini(), plug.startupBankPath(), plug.programFilesFolder(), plug.configuration().midiThru,
+            plug.configuration().ignoreProgramChange, plug.controllerMap(), Synth::rememberedFolder()};
   }
 
   std::vector<double> values(Sorvel& plug) const {
@@ -418,7 +418,7 @@ TEST_F(ProgramCommandsTest, MidiOptionsToggleAndWriteOnlyTheirKey) {
   auto plug = makeSorvel();
   plug->controllerMap()[5] = kSensorDestination;
   plug->runCommand(command::kMidiThru);
-  EXPECT_TRUE(plug->midiThru);
+  EXPECT_TRUE(plug->configuration().midiThru);
   ProfileDocument d = ProfileDocument::parse(ini());
   EXPECT_EQ(d.value("MIDI Global", "MIDI Thru"), std::optional<std::string>("true"));
   EXPECT_EQ(d.value("MIDI Global", "Ignore Program Change"), std::nullopt);
@@ -427,8 +427,8 @@ TEST_F(ProgramCommandsTest, MidiOptionsToggleAndWriteOnlyTheirKey) {
   plug->runCommand(command::kIgnoreProgramChange);
   plug->runCommand(command::kMidiThru);
   d = ProfileDocument::parse(ini());
-  EXPECT_FALSE(plug->midiThru);
-  EXPECT_TRUE(plug->ignoreProgramChange);
+  EXPECT_FALSE(plug->configuration().midiThru);
+  EXPECT_TRUE(plug->configuration().ignoreProgramChange);
   EXPECT_EQ(d.value("MIDI Global", "MIDI Thru"), std::optional<std::string>("false"));
   EXPECT_EQ(d.value("MIDI Global", "Ignore Program Change"), std::optional<std::string>("true"));
   EXPECT_TRUE(script->calls.empty());
