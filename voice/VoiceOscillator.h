@@ -27,6 +27,8 @@ struct VoiceOscillator {
   // Fill out[0..count) from the stored phase, which is left unchanged.
   void sawtooth(const EngineTables& tables, int shift, double* out, int count) const;
   void pulse(const EngineTables& tables, int shift, double width, double* out, int count) const;
+  // The pulse's second phase: width half periods of the footage behind the phase.
+  std::uint32_t laggedPhase(int shift, double width) const;
 
   // Moves the phase on by count samples.
   void advance(int count) {

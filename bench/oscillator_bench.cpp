@@ -1,0 +1,56 @@
+// The oscillator kernels alone at each vector level the processor has: one control period
+// (44 samples at 44.1 kHz) per call, as a voice asks for them.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "dsp/EngineTables.h"
+#include "voice/OscillatorKernels.h"
+
+namespace {
+
+using namespace sorvel;
+
+constexpr int kPeriod = 44;
+
+template <typename Run>
+void runAtLevel(benchmark::State& state, Run run) {
+  const auto level = static_cast<VectorLevel>(state.range(0));
+  if (level > vectorLevel()) {
+    state.SkipWithError("level not on this processor");
+    return;
+  }
+  const OscillatorKernels& kernels = oscillatorKernels(level);
+  const auto tables = EngineTables::forRate(44100);
+  const double* table = tables->wave[2].data();
+  std::vector<double> out(kPeriod);
+  std::uint32_t phase = 0;
+  constexpr std::uint32_t kStep = 0x40000;  // about 41 Hz at 44.1 kHz
+  for (auto _ : state) {
+    run(kernels, table, phase, kStep, out.data());
+    phase = (phase + kPeriod * kStep) & 0x0FFFFFFF;
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kPeriod);
+}
+
+void BM_OscillatorSawtooth(benchmark::State& state) {
+  runAtLevel(state, [](const OscillatorKernels& k, const double* table, std::uint32_t phase, std::uint32_t step,
+                       double* out) { k.sawtooth(table, phase, step, 2, out, kPeriod); });
+}
+BENCHMARK(BM_OscillatorSawtooth)->DenseRange(0, 2);
+
+void BM_OscillatorPulse(benchmark::State& state) {
+  runAtLevel(state, [](const OscillatorKernels& k, const double* table, std::uint32_t phase, std::uint32_t step,
+                       double* out) { k.pulse(table, phase, (phase - 0x300000) & 0x0FFFFFFF, step, 2, out, kPeriod); });
+}
+BENCHMARK(BM_OscillatorPulse)->DenseRange(0, 2);
+
+void BM_OscillatorNoise(benchmark::State& state) {
+  runAtLevel(state, [](const OscillatorKernels& k, const double*, std::uint32_t phase, std::uint32_t, double* out) {
+    k.noise(phase, out, kPeriod);
+  });
+}
+BENCHMARK(BM_OscillatorNoise)->DenseRange(0, 2);
+
+}  // namespace
