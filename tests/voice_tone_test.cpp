@@ -192,5 +192,26 @@ TEST(VoiceTone, FollowingFiltersTrackTheirEnvelope) {
   EXPECT_EQ(filter.g, expected.g);
 }
 
+TEST(VoiceTone, HeldFilterTakesANewResonanceAndTable) {
+  VoiceRig rig;
+  rig.enableOnly(kSaw8);
+  rig.preset(kSaw8, kPresetCutoff, 0.4);
+  rig.play(60);
+  rig.run(50);
+  const ChannelFilter& filter = rig.voice->channel(kSaw8).channelFilter;
+  // The table entry stays the same from here on; the coefficients must still follow.
+  rig.preset(kSaw8, kPresetFilter2, 0.7);
+  rig.voice->controlTick();
+  ChannelFilter expected = filter;
+  expected.computeCoefficients(rig.state.tables->cutoff.data());
+  EXPECT_EQ(filter.k, expected.k);
+  EXPECT_EQ(filter.G0, expected.G0);
+  rig.state.tables = EngineTables::forRate(48000);
+  rig.voice->controlTick();
+  expected.computeCoefficients(rig.state.tables->cutoff.data());
+  EXPECT_EQ(filter.g, expected.g);
+  EXPECT_EQ(filter.beta2, expected.beta2);
+}
+
 }  // namespace
 }  // namespace sorvel

@@ -43,6 +43,21 @@ constexpr unsigned kToneTargets[kChannelCount] = {
     kToneDecay | kToneRelease,   // "4'HPcDly"
 };
 
+// The coefficients follow from the cutoff table entry (the index computeCoefficients reads) and the
+// resonance alone; when neither nor the table has changed, the stored ones are already exact.
+void updateCoefficients(VoiceChannel& channel, const double* cutoffTable) {
+  ChannelFilter& filter = channel.channelFilter;
+  const int index = ChannelFilter::tableIndex(filter.envValue * filter.envAmount + filter.cutoff + filter.modulation);
+  if (index == channel.coefficientIndex && filter.resonance == channel.coefficientResonance &&
+      cutoffTable == channel.coefficientTable) {
+    return;
+  }
+  filter.computeCoefficients(cutoffTable);
+  channel.coefficientTable = cutoffTable;
+  channel.coefficientIndex = index;
+  channel.coefficientResonance = filter.resonance;
+}
+
 }  // namespace
 
 void Voice::controlTick() {
@@ -60,7 +75,7 @@ void Voice::controlTick() {
     if (i < kSyntheChannelCount) channel.channelFilter.modulation = modulation;
     if (!kChannelTable[i].dualFilter && kChannelTable[i].filterFollowsEnvelope) {
       channel.channelFilter.envValue = channel.envelope.value;
-      channel.channelFilter.computeCoefficients(cutoffTable);
+      updateCoefficients(channel, cutoffTable);
     }
     sounding = sounding || channel.envelope.state != Envelope::kIdle;
   }
@@ -69,7 +84,7 @@ void Voice::controlTick() {
   if (enabled_[kSampleHold16]) {
     ChannelFilter& filter = channels_[kSampleHold16].channelFilter;
     filter.envValue = owner_.sampleHoldLfo.held;
-    filter.computeCoefficients(cutoffTable);
+    updateCoefficients(channels_[kSampleHold16], cutoffTable);
   }
   if (enabled_[kTuba32]) {
     // First-order high-pass at 3.2 Hz run at control rate: a held level fades from the cutoff.
@@ -78,7 +93,7 @@ void Voice::controlTick() {
     ChannelFilter& filter = channels_[kTuba32].channelFilter;
     filter.envValue = y;
     tubaHpState_ = -d - y * tubaHpA1_;
-    filter.computeCoefficients(cutoffTable);
+    updateCoefficients(channels_[kTuba32], cutoffTable);
   }
   if (enabled_[kPwm16]) pwmWidth_ = 1.0 - 0.66 * owner_.pwmLfo.unipolar;
   if (enabled_[kFuzzGuitar16]) fuzzWidth_ = 1.0 - 0.7 * channels_[kFuzzGuitar16].envelope.value;
