@@ -4,6 +4,7 @@
 
 #include "dsp/EngineTables.h"
 #include "engine/Engine.h"
+#include "framework/MidiMessage.h"
 
 namespace sorvel {
 
@@ -11,44 +12,44 @@ namespace {
 
 constexpr int kModulationWheel = 1;
 constexpr int kSustainPedal = 64;
-constexpr int kMappableControllers = 120;
 
 }  // namespace
 
 void Engine::handleEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, EngineHost& host) {
-  if (status < 0x80 || status > 0xEF) return;
+  const int kind = status >> 4;
+  if (kind < kMidiNoteOff || kind > kMidiPitchBend) return;
   // Data bytes are seven bits; anything above comes from a faulty sender.
-  const int d1 = data1 & 0x7F;
-  const int d2 = data2 & 0x7F;
-  switch (status & 0xF0) {
-    case 0x90:
+  const int d1 = data1 & kMidiDataMask;
+  const int d2 = data2 & kMidiDataMask;
+  switch (kind) {
+    case kMidiNoteOn:
       if (d2 > 0) {
         noteOn(d1, d2, host);
         break;
       }
       [[fallthrough]];
-    case 0x80:
+    case kMidiNoteOff:
       noteOff(d1, host);
       break;
-    case 0xB0: {
-      const double value = d2 / 127.0;
+    case kMidiControlChange: {
+      const double value = d2 / static_cast<double>(kMidiDataMaximum);
       if (d1 == kModulationWheel) {
         state_.sources[kSourceFirstController + kModulationWheel] = value;
       } else if (d1 == kSustainPedal) {
         sustainPedal(value);
         state_.sources[kSourceFirstController + kSustainPedal] = value;
-      } else if (d1 < kMappableControllers) {
+      } else if (d1 < kFirstChannelModeController) {
         host.controllerMoved(d1, value);
         state_.sources[static_cast<std::size_t>(kSourceFirstController + d1)] = value;
       }
       break;
     }
-    case 0xD0:
-      state_.channelPressure = d1 / 127.0;
+    case kMidiChannelPressure:
+      state_.channelPressure = d1 / static_cast<double>(kMidiDataMaximum);
       state_.sources[kSourceChannelPressure] = state_.channelPressure;
       break;
-    case 0xE0:
-      state_.pitchBend = (d2 * 128 + d1 - 8192) / 8192.0;
+    case kMidiPitchBend:
+      state_.pitchBend = ((d2 << 7) + d1 - kPitchBendCentre) / static_cast<double>(kPitchBendCentre);
       state_.sources[kSourcePitchBend] = state_.pitchBend;
       break;
     default:
@@ -57,8 +58,8 @@ void Engine::handleEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t d
 }
 
 double Engine::notePitch(int note, EngineHost& host) const {
-  if (host.tuningActive()) return frequencyToPitch(host.noteFrequency(note & 0x7F));
-  return note * 128.0;
+  if (host.tuningActive()) return frequencyToPitch(host.noteFrequency(note & kMidiDataMask));
+  return note * 128.0;  // in 1/128 semitone
 }
 
 int Engine::chooseVoice(int note) const {
@@ -76,7 +77,7 @@ int Engine::chooseVoice(int note) const {
 }
 
 void Engine::noteOn(int note, int velocity, EngineHost& host) {
-  if (host.tuningActive() && host.noteFiltered(note & 0x7F)) return;
+  if (host.tuningActive() && host.noteFiltered(note & kMidiDataMask)) return;
   heldNotes_.press(note, velocity);
   const int chosen = chooseVoice(note);
   // A 32-bit counter that wraps rather than overflowing.

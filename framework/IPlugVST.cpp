@@ -1,8 +1,10 @@
 #include "framework/IPlugVST.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <optional>
 
 #include "framework/HostIdentification.h"
@@ -19,6 +21,10 @@ constexpr int kParameterTextCapacity = 32;
 constexpr int kMaxBlockSize = 1 << 20;
 constexpr int kDefaultBlockSize = 1024;  // until the host tells its own
 constexpr int kHostStringCapacity = 256;
+// The longest text read from a host's string (a typed value, a capability's name).
+constexpr std::size_t kLongestHostText = 256;
+// Sample positions and chunk sizes beyond this cannot be held in an int.
+constexpr std::int32_t kLargestInt = std::numeric_limits<std::int32_t>::max();
 constexpr VstIntPtr kVstVersion = 2400;  // the interface version this binding implements
 constexpr VstIntPtr kIdentifyAnswer = fourCC('N', 'v', 'E', 'f');
 // Vendor-specific questions some hosts ask about a parameter (its index in value): the display text
@@ -117,7 +123,7 @@ bool IPlugVST::isRenderingOffline() {
 
 int IPlugVST::samplePosition() {
   const VstTimeInfo* time = askHostTime(0);
-  if (time == nullptr || !(time->samplePos >= 0.0) || time->samplePos > 2147483647.0) return 0;
+  if (time == nullptr || !(time->samplePos >= 0.0) || time->samplePos > static_cast<double>(kLargestInt)) return 0;
   return static_cast<int>(time->samplePos + 0.5);
 }
 
@@ -490,7 +496,7 @@ VstIntPtr IPlugVST::setChunk(VstInt32 index, VstIntPtr size, void* ptr) {
   if (ptr == nullptr) return 0;
   const bool chunkHost = isChunkHost();
   const bool bank = index == 0 && !chunkHost;
-  const int bytes = static_cast<int>(std::clamp<VstIntPtr>(size, 0, 0x7FFFFFFF));
+  const int bytes = static_cast<int>(std::clamp<VstIntPtr>(size, 0, kLargestInt));
   ByteChunk& chunk = bank ? bankChunk_ : programChunk_;
   chunk.resize(bytes);
   if (bytes > 0) std::memcpy(chunk.data(), ptr, static_cast<std::size_t>(bytes));
@@ -560,7 +566,7 @@ VstIntPtr IPlugVST::stringToParameter(int index, const char* text) {
   IParam* p = parameter(index);
   if (p == nullptr) return 0;
   if (text == nullptr) return 1;
-  const std::string typed(text, strnlen(text, 256));
+  const std::string typed(text, strnlen(text, kLongestHostText));
   double value = 0.0;
   if (p->displayTextCount() == 0) {
     if (!parseDecimal(typed, value)) value = 0.0;
@@ -576,7 +582,7 @@ VstIntPtr IPlugVST::stringToParameter(int index, const char* text) {
 
 VstIntPtr IPlugVST::canDo(const char* text) {
   if (text == nullptr) return 0;
-  const std::string what(text, strnlen(text, 256));
+  const std::string what(text, strnlen(text, kLongestHostText));
   if (what == "receiveVstTimeInfo") return 1;
   if (receivesMidi() && (what == "sendVstEvents" || what == "sendVstMidiEvent" || what == "receiveVstEvents" ||
                          what == "receiveVstMidiEvent")) {

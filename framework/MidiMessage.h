@@ -17,6 +17,16 @@ enum MidiKind : int {
   kMidiPitchBend = 0xE,
 };
 
+// The status byte of a message of that kind on a channel (0 to 15).
+constexpr int statusByte(int kind, int channel) { return kind << 4 | channel; }
+
+// Status bytes run from the first note-off to the last pitch bend; data bytes carry seven bits.
+constexpr int kMidiDataMask = 0x7F;
+constexpr int kMidiDataMaximum = 127;
+constexpr int kMidiNoteCount = 128;
+// A pitch bend's two data bytes: the high seven bits, then the low; the centre means no bend.
+constexpr int kPitchBendCentre = 8192;
+
 // Controller numbers 120 to 127 carry channel mode messages instead of controller values.
 constexpr int kFirstChannelModeController = 120;
 constexpr int kAllSoundOffController = 120;

@@ -55,12 +55,11 @@ int MidiEventQueue::burstCapacity(int blockFrames) {
 namespace {
 
 bool isNoteOff(const MidiMessage& m) {
-  const int kind = m.status & 0xF0;
-  return kind == 0x80 || (kind == 0x90 && (m.data2 & 0x7F) == 0);
+  return m.kind() == kMidiNoteOff || (m.kind() == kMidiNoteOn && (m.data2 & kMidiDataMask) == 0);
 }
 
 // The engine hears every channel alike: a key is its note number.
-int keyOf(const MidiMessage& m) { return m.data1 & 0x7F; }
+int keyOf(const MidiMessage& m) { return m.data1 & kMidiDataMask; }
 
 }  // namespace
 
@@ -94,10 +93,10 @@ bool MidiEventQueue::makeRoomForNoteOff(const MidiMessage& message) {
   // Only note-offs wait. A key's second note-off with no note-on between changes nothing, so a
   // newcomer for a waiting key is not needed, and otherwise a repeat gives way (there is one:
   // far more note-offs wait than there are keys).
-  bool waiting[128] = {};
+  bool waiting[kMidiNoteCount] = {};
   for (int i = front_; i < back_; ++i) waiting[keyOf(q[i])] = true;
   if (waiting[keyOf(message)]) return false;
-  bool seen[128] = {};
+  bool seen[kMidiNoteCount] = {};
   for (int i = front_; i < back_; ++i) {
     if (seen[keyOf(q[i])]) {
       erase(i);

@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "framework/MidiMessage.h"
+
 namespace {
 
 constexpr int kPulsesPerQuarter = 480;
@@ -49,8 +51,8 @@ smf_track_t* addPart(smf_t* smf, const std::vector<Note>& notes, int channel, in
     // Ends a little early so repeated keys are heard as new notes.
     const int start = pulses(note.beat);
     const int end = pulses(note.beat + note.length) - 10;
-    addMessage(track, start, 0x90 | channel, note.key, velocity);
-    addMessage(track, end, 0x80 | channel, note.key, 0);
+    addMessage(track, start, sorvel::statusByte(sorvel::kMidiNoteOn, channel), note.key, velocity);
+    addMessage(track, end, sorvel::statusByte(sorvel::kMidiNoteOff, channel), note.key, 0);
   }
   return track;
 }
@@ -113,11 +115,13 @@ int main(int argc, char** argv) {
 
   addPart(smf, bassLine(), 0, 100);
   addPart(smf, chords(), 1, 70);
-  smf_track_t* lead = addPart(smf, melody(), 2, 96);
+  constexpr int kLeadChannel = 2;
+  smf_track_t* lead = addPart(smf, melody(), kLeadChannel, 96);
+  const int kLeadController = sorvel::statusByte(sorvel::kMidiControlChange, kLeadChannel);
   for (int step = 0; step <= 16; ++step) {
-    addMessage(lead, 7 * kBar + kBar * step / 20, 0xB2, 1, step * 6);  // modulation wheel in
+    addMessage(lead, 7 * kBar + kBar * step / 20, kLeadController, 1, step * 6);  // modulation wheel in
   }
-  addMessage(lead, kBars * kBar, 0xB2, 1, 0);
+  addMessage(lead, kBars * kBar, kLeadController, 1, 0);
 
   for (int number = 1; number <= smf->number_of_tracks; ++number) {
     if (smf_track_add_eot_pulses(smf_get_track_by_number(smf, number), kBars * kBar) != 0) return 1;
