@@ -33,4 +33,12 @@ VectorLevel vectorLevel() {
   return level;
 }
 
+namespace {
+
+// Read while the library loads, not on the first render: a host (or a test) that sets
+// SORVEL_VECTOR_LEVEL only around loading the library still gets its level.
+[[maybe_unused]] const VectorLevel levelAtLoad = vectorLevel();
+
+}  // namespace
+
 }  // namespace sorvel

@@ -13,8 +13,12 @@
 namespace sorvel {
 namespace {
 
-constexpr int kFilters = 13;  // a group of eight, one of four and one left over
+// In eights: two groups and a part group run together; in fours: two groups of eight, one of four
+// and one left over.
+constexpr int kFilters = 21;
 constexpr int kCount = 44;
+// Blocks of whole and part vectors of samples, odd and even, a part vector alone.
+constexpr int kBlocks[] = {kCount, 13, 4};
 
 // Signals loud enough to drive the channel filter's feedback both ways, with a value that is not
 // a number in one of them.
@@ -35,8 +39,8 @@ TEST(FilterLanes, ChannelFiltersSideBySideMatchEachAlone) {
   const auto tables = EngineTables::forRate(44100);
   std::vector<ChannelFilter> alone(kFilters);
   for (int f = 0; f < kFilters; ++f) {
-    alone[f].cutoff = 0.2 + 0.05 * f;
-    alone[f].resonance = 0.08 * f;
+    alone[f].cutoff = 0.2 + 0.05 * (f % 13);
+    alone[f].resonance = 0.08 * (f % 13);
     alone[f].computeCoefficients(tables->cutoff.data());
     alone[f].s2 = 0.01 * f;
   }
@@ -44,9 +48,9 @@ TEST(FilterLanes, ChannelFiltersSideBySideMatchEachAlone) {
   auto rowsAlone = signals(), rowsTogether = signals();
   std::vector<ChannelFilterJob> jobs;
   for (int f = 0; f < kFilters; ++f) jobs.push_back({&together[f], rowsTogether[f].data()});
-  for (int block = 0; block < 2; ++block) {  // the second block starts from the stored state
-    for (int f = 0; f < kFilters; ++f) alone[f].process(rowsAlone[f].data(), kCount);
-    runChannelFilters(jobs.data(), kFilters, kCount);
+  for (int count : kBlocks) {  // each block after the first starts from the stored state
+    for (int f = 0; f < kFilters; ++f) alone[f].process(rowsAlone[f].data(), count);
+    runChannelFilters(jobs.data(), kFilters, count);
     for (int f = 0; f < kFilters; ++f) {
       EXPECT_TRUE(sameBits(rowsAlone[f], rowsTogether[f])) << f;
       EXPECT_TRUE(sameBits({alone[f].s1, alone[f].s2, alone[f].s3, alone[f].offset},
@@ -71,9 +75,9 @@ TEST(FilterLanes, BiquadsSideBySideMatchEachAlone) {
   auto rowsAlone = signals(), rowsTogether = signals();
   std::vector<BiquadJob> jobs;
   for (int f = 0; f < kFilters; ++f) jobs.push_back({&together[f], rowsTogether[f].data()});
-  for (int block = 0; block < 2; ++block) {
-    for (int f = 0; f < kFilters; ++f) alone[f].process(rowsAlone[f].data(), kCount);
-    runBiquads(jobs.data(), kFilters, kCount);
+  for (int count : kBlocks) {
+    for (int f = 0; f < kFilters; ++f) alone[f].process(rowsAlone[f].data(), count);
+    runBiquads(jobs.data(), kFilters, count);
     for (int f = 0; f < kFilters; ++f) {
       EXPECT_TRUE(sameBits(rowsAlone[f], rowsTogether[f])) << f;
       EXPECT_TRUE(sameBits({alone[f].x1, alone[f].x2, alone[f].y1, alone[f].y2, alone[f].offset},

@@ -6,12 +6,24 @@ namespace sorvel {
 
 namespace {
 
-bool haveAvx2() { return vectorLevel() >= VectorLevel::kAvx2; }
+int vectorJobs(const ChannelFilterJob* jobs, int jobCount, int count) {
+  const VectorLevel level = vectorLevel();
+  if (level >= VectorLevel::kAvx512) return runChannelFiltersAvx512(jobs, jobCount, count);
+  if (level >= VectorLevel::kAvx2) return runChannelFiltersAvx2(jobs, jobCount, count);
+  return 0;
+}
+
+int vectorJobs(const BiquadJob* jobs, int jobCount, int count) {
+  const VectorLevel level = vectorLevel();
+  if (level >= VectorLevel::kAvx512) return runBiquadsAvx512(jobs, jobCount, count);
+  if (level >= VectorLevel::kAvx2) return runBiquadsAvx2(jobs, jobCount, count);
+  return 0;
+}
 
 }  // namespace
 
 void runChannelFilters(const ChannelFilterJob* jobs, int jobCount, int count) {
-  int done = haveAvx2() ? runChannelFiltersAvx2(jobs, jobCount, count) : 0;
+  int done = vectorJobs(jobs, jobCount, count);
   for (; done + 2 <= jobCount; done += 2) {
     ChannelFilter::processPair(*jobs[done].filter, jobs[done].values, *jobs[done + 1].filter, jobs[done + 1].values,
                                count);
@@ -20,7 +32,7 @@ void runChannelFilters(const ChannelFilterJob* jobs, int jobCount, int count) {
 }
 
 void runBiquads(const BiquadJob* jobs, int jobCount, int count) {
-  int done = haveAvx2() ? runBiquadsAvx2(jobs, jobCount, count) : 0;
+  int done = vectorJobs(jobs, jobCount, count);
   for (; done + 2 <= jobCount; done += 2) {
     Biquad::processPair(*jobs[done].section, jobs[done].values, *jobs[done + 1].section, jobs[done + 1].values, count);
   }

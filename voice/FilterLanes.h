@@ -1,5 +1,5 @@
-// Many independent filters of one kind, run side by side: where the processor has AVX2, four or
-// eight at a time in the lanes of vector registers, each lane doing exactly the arithmetic of the
+// Many independent filters of one kind, run side by side: where the processor has AVX2 or AVX-512,
+// several vectors of four or eight at a time, each lane doing exactly the arithmetic of the
 // filter's own process(); elsewhere two at a time as before. The results are those of one
 // process() call per filter, to the bit.
 #pragma once
@@ -47,9 +47,12 @@ class FilterJobs {
   int biquadCount_ = 0;
 };
 
-// The vector kernels, compiled for AVX2 in their own file: each runs the first jobs in whole
-// groups of four and returns how many it ran. Call only where the processor has AVX2.
+// The vector kernels, each compiled in its own file for its instructions: each runs the first jobs
+// and returns how many it ran. The AVX2 ones run whole groups of four; call them only where the
+// processor has AVX2. The AVX-512 ones run every job; call them only where vectorLevel() allows.
 int runChannelFiltersAvx2(const ChannelFilterJob* jobs, int jobCount, int count);
 int runBiquadsAvx2(const BiquadJob* jobs, int jobCount, int count);
+int runChannelFiltersAvx512(const ChannelFilterJob* jobs, int jobCount, int count);
+int runBiquadsAvx512(const BiquadJob* jobs, int jobCount, int count);
 
 }  // namespace sorvel

@@ -1,0 +1,271 @@
+// Built with the AVX-512 foundation, double-word, byte-word and vector-length parts (never FMA):
+// only plain structs, intrinsics and vector arithmetic here, so that no shared inline function is
+// compiled for AVX-512 in this file. Each lane repeats the scalar step of ChannelFilter and Biquad
+// operation for operation; where an instruction stands in for a scalar branch, the comment says
+// why the result is the same to the bit.
+#include <immintrin.h>
+
+#include "voice/FilterLanes.h"
+
+namespace sorvel {
+
+namespace {
+
+using Lanes = __m512d;
+constexpr int kLanes = 8;
+
+// isnan(value) ? 0 : value + guard. The guard is finite, so the sum is not a number exactly when
+// the value is not; the fix-up turns a sum that is not a number into +0 and keeps any other.
+inline Lanes guarded(Lanes value, Lanes guard) {
+  const Lanes sum = value + guard;
+  return _mm512_fixupimm_pd(sum, sum, _mm512_set1_epi64(0x88), 0);
+}
+
+// f > 0 ? f x 1.17 : f. For f > 0 the product is at least f, for any other f at most f (the
+// same zero for a zero); max gives its second operand, f, for a zero or a not-a-number.
+// (The masked form with every lane chosen is the plain instruction, without the compiler's
+// placeholder for the lanes not chosen.)
+inline Lanes strongerPositive(Lanes f) { return _mm512_mask_max_pd(f, 0xFF, f * 1.17, f); }
+
+// Pairs of elements and pairs of 128-bit quarters from two vectors, as in the first and the
+// next two steps of a transpose.
+inline Lanes evenOfPairs(Lanes a, Lanes b) { return __builtin_shufflevector(a, b, 0, 8, 2, 10, 4, 12, 6, 14); }
+inline Lanes oddOfPairs(Lanes a, Lanes b) { return __builtin_shufflevector(a, b, 1, 9, 3, 11, 5, 13, 7, 15); }
+inline Lanes evenQuarters(Lanes a, Lanes b) { return __builtin_shufflevector(a, b, 0, 1, 4, 5, 8, 9, 12, 13); }
+inline Lanes oddQuarters(Lanes a, Lanes b) { return __builtin_shufflevector(a, b, 2, 3, 6, 7, 10, 11, 14, 15); }
+
+// Eight rows of eight samples turned into eight samples of eight rows, and back (its own inverse).
+inline void transpose(Lanes (&r)[kLanes]) {
+  Lanes t[kLanes], u[kLanes];
+  for (int p = 0; p < kLanes; p += 2) {
+    t[p] = evenOfPairs(r[p], r[p + 1]);
+    t[p + 1] = oddOfPairs(r[p], r[p + 1]);
+  }
+  for (int q = 0; q < 2; ++q) {
+    u[q] = evenQuarters(t[q], t[q + 2]);
+    u[q + 2] = oddQuarters(t[q], t[q + 2]);
+    u[q + 4] = evenQuarters(t[q + 4], t[q + 6]);
+    u[q + 6] = oddQuarters(t[q + 4], t[q + 6]);
+  }
+  for (int q = 0; q < 2; ++q) {
+    r[q] = evenQuarters(u[q], u[q + 4]);
+    r[q + 4] = oddQuarters(u[q], u[q + 4]);
+    r[q + 2] = evenQuarters(u[q + 2], u[q + 6]);
+    r[q + 6] = oddQuarters(u[q + 2], u[q + 6]);
+  }
+}
+
+inline Lanes gather(const double (&values)[kLanes]) { return _mm512_loadu_pd(values); }
+
+inline void scatter(Lanes lanes, double (&values)[kLanes]) { _mm512_storeu_pd(values, lanes); }
+
+// One group of eight channel filters. A group with fewer jobs repeats its first job in the spare
+// lanes, which are computed but never written back.
+struct ChannelGroup {
+  Lanes G0, g, beta2, beta3, k, s1, s2, s3, guard;
+
+  void load(const ChannelFilterJob* jobs, int real) {
+    double c[9][kLanes];
+    for (int l = 0; l < kLanes; ++l) {
+      const ChannelFilter& f = *jobs[l < real ? l : 0].filter;
+      c[0][l] = f.G0;
+      c[1][l] = f.g;
+      c[2][l] = f.beta2;
+      c[3][l] = f.beta3;
+      c[4][l] = f.k;
+      c[5][l] = f.s1;
+      c[6][l] = f.s2;
+      c[7][l] = f.s3;
+      c[8][l] = f.offset;
+    }
+    G0 = gather(c[0]);
+    g = gather(c[1]);
+    beta2 = gather(c[2]);
+    beta3 = gather(c[3]);
+    k = gather(c[4]);
+    s1 = gather(c[5]);
+    s2 = gather(c[6]);
+    s3 = gather(c[7]);
+    guard = gather(c[8]);
+  }
+
+  void store(const ChannelFilterJob* jobs, int real, Lanes lastGuard) const {
+    double c[4][kLanes];
+    scatter(s1, c[0]);
+    scatter(s2, c[1]);
+    scatter(s3, c[2]);
+    scatter(lastGuard, c[3]);
+    for (int l = 0; l < real; ++l) {
+      ChannelFilter& f = *jobs[l].filter;
+      f.s1 = c[0][l];
+      f.s2 = c[1][l];
+      f.s3 = c[2][l];
+      f.offset = c[3][l];
+    }
+  }
+
+  Lanes step(Lanes x, Lanes sampleGuard) {
+    x = guarded(x, sampleGuard);
+    s1 = guarded(s1, sampleGuard);
+    s2 = guarded(s2, sampleGuard);
+    s3 = guarded(s3, sampleGuard);
+
+    const Lanes v = (x - s1) * g;
+    const Lanes lp1 = s1 + v;
+    s1 = lp1 + v;
+
+    const Lanes f = strongerPositive(s3 * beta3 + s2 * beta2);
+
+    const Lanes u = ((f + lp1) * G0 - s2) * g;
+    const Lanes y = s2 + u;
+    s2 = y + u;
+
+    const Lanes d = (y * k - s3) * g;
+    s3 = s3 + 2.0 * d;
+    return y;
+  }
+};
+
+struct BiquadGroup {
+  Lanes a1, a2, b0, b1, x1, x2, y1, y2, guard;
+
+  void load(const BiquadJob* jobs, int real) {
+    double c[9][kLanes];
+    for (int l = 0; l < kLanes; ++l) {
+      const Biquad& s = *jobs[l < real ? l : 0].section;
+      c[0][l] = s.a1;
+      c[1][l] = s.a2;
+      c[2][l] = s.b0;
+      c[3][l] = s.b1;
+      c[4][l] = s.x1;
+      c[5][l] = s.x2;
+      c[6][l] = s.y1;
+      c[7][l] = s.y2;
+      c[8][l] = s.offset;
+    }
+    a1 = gather(c[0]);
+    a2 = gather(c[1]);
+    b0 = gather(c[2]);
+    b1 = gather(c[3]);
+    x1 = gather(c[4]);
+    x2 = gather(c[5]);
+    y1 = gather(c[6]);
+    y2 = gather(c[7]);
+    guard = gather(c[8]);
+  }
+
+  void store(const BiquadJob* jobs, int real, Lanes lastGuard) const {
+    double c[5][kLanes];
+    scatter(x1, c[0]);
+    scatter(x2, c[1]);
+    scatter(y1, c[2]);
+    scatter(y2, c[3]);
+    scatter(lastGuard, c[4]);
+    for (int l = 0; l < real; ++l) {
+      Biquad& s = *jobs[l].section;
+      s.x1 = c[0][l];
+      s.x2 = c[1][l];
+      s.y1 = c[2][l];
+      s.y2 = c[3][l];
+      s.offset = c[4][l];
+    }
+  }
+
+  Lanes step(Lanes x, Lanes sampleGuard) {
+    x = guarded(x, sampleGuard);
+    x1 = guarded(x1, sampleGuard);
+    x2 = guarded(x2, sampleGuard);
+    y1 = guarded(y1, sampleGuard);
+    y2 = guarded(y2, sampleGuard);
+    const Lanes y = b0 * (x + x2) + b1 * x1 + a1 * y1 + a2 * y2;
+    x2 = x1;
+    x1 = x;
+    y2 = y1;
+    y1 = y;
+    return y;
+  }
+};
+
+// H groups (the last with 1..8 jobs, the others full) run interleaved, so that their independent
+// recursions fill the processor. The samples go through in blocks of eight per row, turned into
+// one vector per sample; a block's spare samples at the end of the run are masked off.
+template <typename Group, int H, typename Job>
+void runBatch(const Job* jobs, int jobCount, int count) {
+  Group group[H];
+  double* rows[H][kLanes];
+  int real[H];
+  Lanes evenGuard[H], oddGuard[H];
+  for (int h = 0; h < H; ++h) {
+    const int left = jobCount - kLanes * h;
+    real[h] = left < kLanes ? left : kLanes;
+    const Job* groupJobs = jobs + kLanes * h;
+    group[h].load(groupJobs, real[h]);
+    for (int l = 0; l < kLanes; ++l) rows[h][l] = groupJobs[l < real[h] ? l : 0].values;
+    evenGuard[h] = group[h].guard;
+    oddGuard[h] = -group[h].guard;
+  }
+  Lanes block[H][kLanes];
+  for (int i = 0; i < count; i += kLanes) {
+    const int n = count - i < kLanes ? count - i : kLanes;
+    const __mmask8 samples = static_cast<__mmask8>((1u << n) - 1u);
+    for (int h = 0; h < H; ++h) {
+      for (int l = 0; l < kLanes; ++l) {
+        block[h][l] = n == kLanes ? _mm512_loadu_pd(rows[h][l] + i) : _mm512_maskz_loadu_pd(samples, rows[h][l] + i);
+      }
+      transpose(block[h]);
+    }
+    // Blocks start at even samples: the guard's sign alternates with the sample's place in the block.
+    for (int s = 0; s < n; s += 2) {
+      for (int h = 0; h < H; ++h) block[h][s] = group[h].step(block[h][s], evenGuard[h]);
+      if (s + 1 == n) break;
+      for (int h = 0; h < H; ++h) block[h][s + 1] = group[h].step(block[h][s + 1], oddGuard[h]);
+    }
+    for (int h = 0; h < H; ++h) {
+      transpose(block[h]);
+      for (int l = 0; l < real[h]; ++l) {
+        if (n == kLanes) {
+          _mm512_storeu_pd(rows[h][l] + i, block[h][l]);
+        } else {
+          _mm512_mask_storeu_pd(rows[h][l] + i, samples, block[h][l]);
+        }
+      }
+    }
+  }
+  for (int h = 0; h < H; ++h) group[h].store(jobs + kLanes * h, real[h], count % 2 == 0 ? evenGuard[h] : oddGuard[h]);
+}
+
+constexpr int kGroupsInFlight = 3;
+
+// The jobs left after the full batches: the fewest groups that hold them.
+template <typename Group, int H, typename Job>
+void runRest(const Job* jobs, int jobCount, int count) {
+  if constexpr (H > 0) {
+    if (jobCount > kLanes * (H - 1)) {
+      runBatch<Group, H>(jobs, jobCount, count);
+    } else {
+      runRest<Group, H - 1>(jobs, jobCount, count);
+    }
+  }
+}
+
+template <typename Group, typename Job>
+void runAll(const Job* jobs, int jobCount, int count) {
+  constexpr int kBatch = kLanes * kGroupsInFlight;
+  int done = 0;
+  for (; jobCount - done >= kBatch; done += kBatch) runBatch<Group, kGroupsInFlight>(jobs + done, kBatch, count);
+  runRest<Group, kGroupsInFlight>(jobs + done, jobCount - done, count);
+}
+
+}  // namespace
+
+int runChannelFiltersAvx512(const ChannelFilterJob* jobs, int jobCount, int count) {
+  if (count > 0) runAll<ChannelGroup>(jobs, jobCount, count);
+  return jobCount;
+}
+
+int runBiquadsAvx512(const BiquadJob* jobs, int jobCount, int count) {
+  if (count > 0) runAll<BiquadGroup>(jobs, jobCount, count);
+  return jobCount;
+}
+
+}  // namespace sorvel
