@@ -21,13 +21,14 @@ constexpr int kCount = 44;
 constexpr int kBlocks[] = {kCount, 13, 4};
 
 // Signals loud enough to drive the channel filter's feedback both ways, with a value that is not
-// a number in one of them.
+// a number in one and an infinity (which leaves states that are not numbers) in another.
 std::vector<std::vector<double>> signals() {
   std::vector<std::vector<double>> rows(kFilters, std::vector<double>(kCount));
   for (int f = 0; f < kFilters; ++f) {
     for (int i = 0; i < kCount; ++i) rows[f][i] = 3.0 * std::sin(0.37 * (f + 1) * i) + (i % 7 == f % 7 ? -2.5 : 0.0);
   }
   rows[5][9] = std::numeric_limits<double>::quiet_NaN();
+  rows[17][3] = std::numeric_limits<double>::infinity();
   return rows;
 }
 
