@@ -1,11 +1,7 @@
-// The command handler behind the options menu: confirmations, file dialogs, the program copy
-// buffer, and the folder the file dialogs start in.
 #include "instrument/ProgramCommands.h"
 
 #include <mutex>
 #include <string_view>
-
-#include "instrument/Synth.h"
 
 namespace sorvel {
 
@@ -54,32 +50,31 @@ std::string folderPart(const std::string& path) {
   return path.substr(0, separator);
 }
 
-std::string Synth::rememberedFolder() {
+std::string ProgramCommands::rememberedFolder() {
   std::lock_guard<std::mutex> guard(remembered().mutex);
   return remembered().folder;
 }
 
-void Synth::forgetRememberedFolder() {
+void ProgramCommands::forgetRememberedFolder() {
   std::lock_guard<std::mutex> guard(remembered().mutex);
   remembered().folder.clear();
   remembered().set = false;
 }
 
-void Synth::useRememberedFolder() {
+void ProgramCommands::useRememberedFolder() {
   std::lock_guard<std::mutex> guard(remembered().mutex);
   if (remembered().set) return;
   remembered().folder = configuration_.programFilesFolder();
   remembered().set = true;
 }
 
-bool Synth::confirm(const std::string& text, const std::string& caption) {
+bool ProgramCommands::confirm(const std::string& text, const std::string& caption) {
   std::string bounded = text;
   if (bounded.size() > kMaxConfirmationText) bounded.resize(kMaxConfirmationText);
-  return dialogs().showMessage(bounded, caption, MessageButtons::YesNo) == MessageAnswer::Yes;
+  return plug_.dialogs().showMessage(bounded, caption, MessageButtons::YesNo) == MessageAnswer::Yes;
 }
 
-// Commands run on the editor's thread and never hold the plug-in lock while a dialog is open.
-void Synth::runCommand(int number) {
+void ProgramCommands::run(int number) {
   useRememberedFolder();
   switch (number) {
     case command::kCopyProgram:
@@ -90,7 +85,7 @@ void Synth::runCommand(int number) {
       break;
     case command::kInitProgram:
       if (confirm("Do you really want to initialize the current program?", "Initialize Program")) {
-        initialiseProgram();
+        plug_.initialiseProgram();
       }
       break;
     case command::kLoadProgram:
@@ -114,7 +109,7 @@ void Synth::runCommand(int number) {
       runConfigurationCommand(number);
       break;
     case command::kCheckOnlineForUpdate:
-      checkOnlineForUpdate();
+      plug_.checkOnlineForUpdate();
       break;
     default:
       break;
@@ -122,12 +117,12 @@ void Synth::runCommand(int number) {
 }
 
 // The startup bank and the program files' folder.
-void Synth::runFolderCommand(int number) {
+void ProgramCommands::runFolderCommand(int number) {
   switch (number) {
     case command::kSelectStartupBank: {
       std::string chosen;
-      if (dialogs().chooseFileToOpen(rememberedFolder(), "fxb", chosen) && !chosen.empty()) {
-        if (!selectStartupBank(chosen)) cannotSave();
+      if (plug_.dialogs().chooseFileToOpen(rememberedFolder(), "fxb", chosen) && !chosen.empty()) {
+        if (!configuration_.selectStartupBank(chosen)) cannotSave();
       }
       break;
     }
@@ -135,23 +130,23 @@ void Synth::runFolderCommand(int number) {
       if (confirm(withPath("The Startup Bank is:\n", configuration_.startupBankPath(),
                            "\n\nDo you really want to reload all programs?"),
                   "Load Startup Bank") &&
-          !loadBankFile(configuration_.startupBankPath())) {
-        dialogs().showMessage(kCannotLoad, kErrorCaption, MessageButtons::Ok);
+          !plug_.loadBankFile(configuration_.startupBankPath())) {
+        plug_.dialogs().showMessage(kCannotLoad, kErrorCaption, MessageButtons::Ok);
       }
       break;
     case command::kUnselectStartupBank:
       if (confirm(withPath("The Startup Bank is:\n", configuration_.startupBankPath(), "\n\nDo you really want to unselect it?"),
                   "Unselect Startup Bank") &&
-          !clearStartupBank()) {
+          !configuration_.clearStartupBank()) {
         cannotSave();
       }
       break;
     case command::kDefaultPathForProgramFiles: {
       std::string chosen;
-      if (dialogs().chooseFileToSave(rememberedFolder(), "[file name is ignored]", " ", chosen) && !chosen.empty()) {
+      if (plug_.dialogs().chooseFileToSave(rememberedFolder(), "[file name is ignored]", " ", chosen) && !chosen.empty()) {
         const std::string folder = folderPart(chosen);
         setRememberedFolder(folder);
-        if (!setProgramFilesFolder(folder)) cannotSave();
+        if (!configuration_.setProgramFilesFolder(folder)) cannotSave();
       }
       break;
     }
@@ -161,105 +156,105 @@ void Synth::runFolderCommand(int number) {
 }
 
 // The configuration file, the preset defaults kept in it and the MIDI options.
-void Synth::runConfigurationCommand(int number) {
+void ProgramCommands::runConfigurationCommand(int number) {
   switch (number) {
     case command::kReloadConfiguration:
       if (confirm(withPath("The INI configuration file is:\n", configuration_.path(),
                            "\n\nDo you really want to reload it?"),
                   "Reload Configuration") &&
-          readConfiguration() == ConfigurationStatus::FileMissing) {
-        dialogs().showMessage("The INI file does not exist.", "Problem with INI File", MessageButtons::Ok);
+          configuration_.read() == Configuration::Status::FileMissing) {
+        plug_.dialogs().showMessage("The INI file does not exist.", "Problem with INI File", MessageButtons::Ok);
       }
       break;
     case command::kSaveConfiguration:
       if (confirm(withPath("The INI configuration file is:\n", configuration_.path(),
                            "\n\nDo you really want to overwrite it?"),
                   "Save Configuration") &&
-          !writeConfiguration(ConfigurationWrite::All)) {
+          !configuration_.write(Configuration::Write::All)) {
         cannotSave();
       }
       break;
     case command::kLoadPresetDefaults:
       if (confirm("Do you really want to load the Preset parameter defaults?", "Load Preset Parameter Defaults")) {
-        loadPresetDefaults();
+        plug_.loadPresetDefaults();
       }
       break;
     case command::kSavePresetDefaults:
       if (confirm("Do you really want to overwrite the Preset parameter defaults?",
                   "Save Preset Parameter Defaults") &&
-          !savePresetDefaults()) {
+          !plug_.savePresetDefaults()) {
         cannotSave();
       }
       break;
     case command::kMidiThru:
-      if (!configuration_.toggle(configuration_.midiThru, ConfigurationWrite::MidiThruOnly)) cannotSave();
+      if (!configuration_.toggle(configuration_.midiThru, Configuration::Write::MidiThruOnly)) cannotSave();
       break;
     case command::kIgnoreProgramChange:
-      if (!configuration_.toggle(configuration_.ignoreProgramChange, ConfigurationWrite::IgnoreProgramChangeOnly)) cannotSave();
+      if (!configuration_.toggle(configuration_.ignoreProgramChange, Configuration::Write::IgnoreProgramChangeOnly)) cannotSave();
       break;
     default:
       break;
   }
 }
 
-void Synth::cannotSave() { dialogs().showMessage(kCannotSave, kErrorCaption, MessageButtons::Ok); }
+void ProgramCommands::cannotSave() { plug_.dialogs().showMessage(kCannotSave, kErrorCaption, MessageButtons::Ok); }
 
-void Synth::runFileCommand(int number) {
+void ProgramCommands::runFileCommand(int number) {
   const bool bank = number == command::kLoadBank || number == command::kSaveBank;
   const bool save = number == command::kSaveProgram || number == command::kSaveBank;
   const std::string extension = bank ? "fxb" : "fxp";
   std::string chosen;
   bool picked;
   if (save) {
-    const std::string proposed = bank ? std::string("Sorvel") : proposedFileName(programName(currentProgram()));
-    picked = dialogs().chooseFileToSave(rememberedFolder(), proposed, extension, chosen);
+    const std::string proposed = bank ? std::string("Sorvel") : proposedFileName(plug_.programName(plug_.currentProgram()));
+    picked = plug_.dialogs().chooseFileToSave(rememberedFolder(), proposed, extension, chosen);
   } else {
-    picked = dialogs().chooseFileToOpen(rememberedFolder(), extension, chosen);
+    picked = plug_.dialogs().chooseFileToOpen(rememberedFolder(), extension, chosen);
   }
   if (!picked || chosen.empty()) return;
 
   bool ok;
   if (save) {
     {
-      LockGuard guard(lock());
-      ModifyCurrentPreset();
+      LockGuard guard(plug_.lock());
+      plug_.ModifyCurrentPreset();
     }
-    ok = bank ? saveBankFile(chosen) : saveProgramFile(chosen);
+    ok = bank ? plug_.saveBankFile(chosen) : plug_.saveProgramFile(chosen);
   } else {
-    ok = bank ? loadBankFile(chosen) : loadProgramFile(chosen);
+    ok = bank ? plug_.loadBankFile(chosen) : plug_.loadProgramFile(chosen);
   }
   if (ok) {
     setRememberedFolder(folderPart(chosen));
   } else {
-    dialogs().showMessage(save ? kCannotSave : kCannotLoad, kErrorCaption, MessageButtons::Ok);
+    plug_.dialogs().showMessage(save ? kCannotSave : kCannotLoad, kErrorCaption, MessageButtons::Ok);
   }
 }
 
-void Synth::copyProgram() {
-  LockGuard guard(lock());
-  ModifyCurrentPreset();
-  copyProgramIndex_ = currentProgram();
+void ProgramCommands::copyProgram() {
+  LockGuard guard(plug_.lock());
+  plug_.ModifyCurrentPreset();
+  copyProgramIndex_ = plug_.currentProgram();
   copyBuffer_.clear();
-  serializeState(copyBuffer_);
+  plug_.serializeState(copyBuffer_);
 }
 
-void Synth::pasteProgram() {
-  LockGuard guard(lock());
+void ProgramCommands::pasteProgram() {
+  LockGuard guard(plug_.lock());
   if (copyBuffer_.size() == 0) return;
-  unserializeState(copyBuffer_, 0);
+  plug_.unserializeState(copyBuffer_, 0);
   // The copied program's name as it is now.
-  const std::string name = programName(copyProgramIndex_);
-  ModifyCurrentPreset(name.c_str());
-  redrawParameterControls();
-  publishAllParametersToHost();
+  const std::string name = plug_.programName(copyProgramIndex_);
+  plug_.ModifyCurrentPreset(name.c_str());
+  plug_.redrawParameterControls();
+  plug_.publishAllParametersToHost();
 }
 
-void Synth::selectProgram(int index) {
-  LockGuard guard(lock());
-  ModifyCurrentPreset();
-  recallProgram(index);
-  informHostOfProgramChange();
-  publishAllParametersToHost();
+void ProgramCommands::selectProgram(int index) {
+  LockGuard guard(plug_.lock());
+  plug_.ModifyCurrentPreset();
+  plug_.recallProgram(index);
+  plug_.informHostOfProgramChange();
+  plug_.publishAllParametersToHost();
 }
 
 }  // namespace sorvel

@@ -52,6 +52,10 @@ void Synth::publishAllParametersToHost() {
   for (int i = 0; i < parameterCount(); ++i) informHostOfParameterChange(i, parameter(i)->normalised());
 }
 
+void Synth::runCommand(int number) { commands_.run(number); }
+
+void Synth::selectProgram(int index) { commands_.selectProgram(index); }
+
 void Synth::armLearn(bool on, bool unlearnMode) {
   LockGuard guard(lock());
   midiLearn_.arm(on, unlearnMode);

@@ -11,6 +11,8 @@
 #include "instrument/MidiEventQueue.h"
 #include "instrument/MidiLearn.h"
 #include "instrument/MtsClient.h"
+#include "instrument/ProgramCommands.h"
+#include "instrument/SynthProgramHost.h"
 #include "platform/UserDialogs.h"
 
 namespace sorvel {
@@ -42,7 +44,7 @@ class Synth : public IPlugVST, public IPlugCommands {
   void publishAllParametersToHost() override;
   void runCommand(int number) override;
   void armLearn(bool on, bool unlearnMode) override;
-  bool hasCopiedProgram() const override { return copyBuffer_.size() > 0; }
+  bool hasCopiedProgram() const override { return commands_.hasCopiedProgram(); }
   bool hasStartupBank() const override { return !configuration_.startupBankPath().empty(); }
   bool midiThruOn() const override { return configuration_.midiThru; }
   bool ignoresProgramChange() const override { return configuration_.ignoreProgramChange; }
@@ -95,34 +97,25 @@ class Synth : public IPlugVST, public IPlugCommands {
   void loadPresetDefaults();
   bool savePresetDefaults();
 
-  int copyProgramIndex() const { return copyProgramIndex_; }
+  int copyProgramIndex() const { return commands_.copyProgramIndex(); }
   // Start folder of the file dialogs, shared by every instance in the process.
-  static std::string rememberedFolder();
+  static std::string rememberedFolder() { return ProgramCommands::rememberedFolder(); }
   // Back to the state of a fresh process: the next command sets it again.
-  static void forgetRememberedFolder();
+  static void forgetRememberedFolder() { ProgramCommands::forgetRememberedFolder(); }
 
  private:
   // Applies the preset defaults the document holds; false when that failed part way.
   bool applyPresetDefaults(const ProfileDocument& document);
-  void copyProgram();
-  void pasteProgram();
-  bool confirm(const std::string& text, const std::string& caption);
-  void runFileCommand(int number);
-  void runFolderCommand(int number);
-  void runConfigurationCommand(int number);
-  // A configuration write that failed, as the user sees it.
-  void cannotSave();
-  void useRememberedFolder();
   // Turns the learn button off once learning has ended.
   void showLearnEnded();
 
  protected:
   MidiEventQueue midiQueue_{MidiEventQueue::kBurstEvents};
-  int copyProgramIndex_ = -1;
-  ByteChunk copyBuffer_{4096};
   std::string pluginFolder_;
   Configuration configuration_;
   MidiLearn midiLearn_{configuration_.controllerMap};
+  SynthProgramHost programHost_{*this};
+  ProgramCommands commands_{programHost_, configuration_};
 
   // The editor, made here and handed to the plug-in base once its layout is built.
   std::unique_ptr<IGraphicsEditor> graphics_;
