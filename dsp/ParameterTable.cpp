@@ -99,12 +99,8 @@ struct SlotRange {
 const SlotRange kPresetSlotRanges[kPresetSlotCount] = {{2, 1}, {1, 0.5}, {1, 0.5}, {1, 0},
                                                        {4, 2}, {4, 2},   {1, 1},   {4, 0.01}};
 
-std::vector<ParameterRow> buildTable() {
-  const auto& onOff = switchTexts();
-  const auto& sources = modulationSourceTextsWithoutVelocity();
-  std::vector<ParameterRow> t;
-  t.reserve(kParameterCount);
-
+// Holds the release's version number and nothing else.
+ParameterRow versionRow() {
   ParameterRow version;
   version.kind = ParameterKind::Int;
   version.name = "Version";
@@ -112,7 +108,16 @@ std::vector<ParameterRow> buildTable() {
   version.minimum = kVersionNumber;
   version.maximum = kVersionNumber;
   version.step = 1;
-  t.push_back(version);
+  return version;
+}
+
+std::vector<ParameterRow> buildTable() {
+  const auto& onOff = switchTexts();
+  const auto& sources = modulationSourceTextsWithoutVelocity();
+  std::vector<ParameterRow> t;
+  t.reserve(kParameterCount);
+
+  t.push_back(versionRow());
 
   t.push_back(enumRow("Voices", 0, voiceCountTexts()));
   t.push_back(doubleRow("Volume", 0.5, 0, 1, 0.01));
