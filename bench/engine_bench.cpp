@@ -64,6 +64,20 @@ void OneVoiceOneFootage(benchmark::State& state) { run(state, {0, {presetSwitch(
 void EightVoicesThreeFootages(benchmark::State& state) { run(state, {3, {presetSwitch(kSaw32), presetSwitch(kSaw8), presetSwitch(kSaw4)}, false, 8}); }
 void SixtyFourVoicesAllChannelsChorus(benchmark::State& state) { run(state, {6, allChannels(), true, 64}); }
 
+// The typical patch with no note: 32 voices in use, chorus on (Arg 1) or off (Arg 0), after two
+// seconds of silence.
+void IdleTypicalPatch(benchmark::State& state) {
+  Engine engine;
+  QuietHost host;
+  prepare(engine, host, {5, {presetSwitch(kSaw8), presetSwitch(kPwm16), presetSwitch(kString8)}, state.range(0) != 0, 0});
+  std::vector<double> left(kBlock), right(kBlock);
+  renderSeconds(engine, host, 2.0, left, right);
+  for (auto _ : state) {
+    engine.render(left.data(), right.data(), kBlock, host);
+    benchmark::DoNotOptimize(left.data());
+  }
+}
+
 // Eight voices with the longest release (about 3.7 s), let go; each run renders one second
 // starting the given number of seconds after the release. Times that stay flat once the voices
 // are silent show that nothing slows down as the signals decay towards zero.
@@ -95,4 +109,5 @@ void ReleaseTail(benchmark::State& state) {
 BENCHMARK(OneVoiceOneFootage);
 BENCHMARK(EightVoicesThreeFootages);
 BENCHMARK(SixtyFourVoicesAllChannelsChorus);
+BENCHMARK(IdleTypicalPatch)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ReleaseTail)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Arg(5)->Arg(30)->Iterations(5)->Unit(benchmark::kMillisecond);

@@ -49,6 +49,8 @@ Engine::Engine() {
 Engine::~Engine() = default;
 
 void Engine::reset(double sampleRate) {
+  catchUpVoices();
+  voicesSilent_ = false;
   const double rate = usableSampleRate(sampleRate);
   const bool rateChanged = rate != sampleRate_;
   sampleRate_ = rate;
@@ -83,17 +85,42 @@ void Engine::reset(double sampleRate) {
 
 void Engine::controlTick() {
   stepGlobalModulation(state_, settings_);
-  for (int i = 0; i < voicesInUse_; ++i) voices_[static_cast<std::size_t>(i)]->controlTick();
-
-  highPass_.sweepTo(state_.highPassModulation);
-
+  tickVoices();
+  sweepHighPass();
   output_.stepModulation();
+}
+
+void Engine::tickVoices() {
+  if (voicesSilent_ && quietShortcuts_) return;
+  catchUpVoices();
+  bool sounding = false;
+  for (int i = 0; i < voicesInUse_; ++i) {
+    Voice& v = *voices_[static_cast<std::size_t>(i)];
+    v.controlTick();
+    sounding = sounding || v.active;
+  }
+  voicesSilent_ = !sounding;
+}
+
+void Engine::sweepHighPass() {
+  // The same setting gives the same coefficients: the sweep's cosine and sine are not recomputed.
+  const double setting = state_.highPassModulation;
+  if (highPassSwept_ && setting == highPassSetting_ && quietShortcuts_) return;
+  highPass_.sweepTo(setting);
+  highPassSetting_ = setting;
+  highPassSwept_ = true;
+  highPassCycle_.forget();
+}
+
+void Engine::catchUpVoices() {
+  if (voicesBehind_ == 0) return;
+  for (int i = 0; i < voicesInUse_; ++i) voices_[static_cast<std::size_t>(i)]->advanceOscillators(voicesBehind_);
+  voicesBehind_ = 0;
 }
 
 void Engine::render(double* left, double* right, int frames, EngineHost& host) {
   if (frames <= 0) return;
-  if (left != nullptr) std::fill(left, left + frames, 0.0);
-  if (right != nullptr) std::fill(right, right + frames, 0.0);
+  // Every sub-block's mix writes its samples of both outputs.
 
   int position = 0;
   int remaining = frames;
@@ -120,9 +147,15 @@ void Engine::render(double* left, double* right, int frames, EngineHost& host) {
     position += length;
     remaining -= length;
   }
+  catchUpVoices();
 }
 
 void Engine::renderSubBlock(double* left, double* right, int count) {
+  if (voicesSilent_ && quietShortcuts_) {
+    renderQuietSubBlock(left, right, count);
+    return;
+  }
+  highPassCycle_.forget();
   double* synthe = syntheBus_.data();
   double* instrument = instrumentBus_.data();
   std::fill(synthe, synthe + count, 0.0);
@@ -140,6 +173,29 @@ void Engine::renderSubBlock(double* left, double* right, int count) {
   highPass_.process(synthe, count);
   output_.mix(synthe, instrument, left != nullptr ? left : discard_.data(),
               right != nullptr ? right : discard_.data(), count);
+}
+
+// No voice sounds, so both buses are silent: the high-pass runs on silence until it settles into
+// a cycle, then its output repeats and the output stage mixes that.
+void Engine::renderQuietSubBlock(double* left, double* right, int count) {
+  if (voicesRenderable_) voicesBehind_ += count;
+  double* out[2] = {left != nullptr ? left : discard_.data(), right != nullptr ? right : discard_.data()};
+  if (highPassCycle_.known()) ++quietSubBlocks_;
+  if (highPassCycle_.known() && highPassCycle_.period() == 2) {
+    output_.mixAlternating({highPassCycle_.output(0), highPassCycle_.output(1)}, out[0], out[1], count);
+    highPassCycle_.skip(highPass_, count);
+  } else {
+    double* synthe = syntheBus_.data();
+    double* instrument = instrumentBus_.data();
+    std::fill(instrument, instrument + count, 0.0);
+    if (highPassCycle_.known()) {
+      highPassCycle_.advance(highPass_, synthe, count);
+    } else {
+      std::fill(synthe, synthe + count, 0.0);
+      highPassCycle_.processWatching(highPass_, synthe, count);
+    }
+    output_.mix(synthe, instrument, out[0], out[1], count);
+  }
 }
 
 }  // namespace sorvel

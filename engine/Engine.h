@@ -12,6 +12,7 @@
 #include "dsp/ParameterIds.h"
 #include "engine/EngineHost.h"
 #include "engine/HeldNotes.h"
+#include "engine/HighPassCycle.h"
 #include "engine/ModulationSettings.h"
 #include "engine/OutputStage.h"
 #include "voice/Filter.h"
@@ -76,6 +77,13 @@ class Engine {
   // The value handed to the voices for a parameter's real value.
   static double voiceValue(int index, double value);
 
+  // While no voice sounds, the render skips the work whose result it knows (silent voices, the
+  // high-pass's settled cycle, the chorus fed by it), with the same output to the bit. Off, it
+  // computes everything; tests compare the two.
+  void setQuietShortcuts(bool on) { quietShortcuts_ = on; }
+  // Sub-blocks rendered from the high-pass's settled cycle, since construction.
+  long quietSubBlocks() const { return quietSubBlocks_; }
+
  private:
   void applyGlobalEffect(int index, double value);
   void setVoicesInUse(double value);
@@ -88,6 +96,12 @@ class Engine {
   double notePitch(int note, EngineHost& host) const;
 
   void renderSubBlock(double* left, double* right, int count);
+  void renderQuietSubBlock(double* left, double* right, int count);
+  void tickVoices();
+  void sweepHighPass();
+  // The silent voices' oscillators catch up with the frames rendered without them; anything that
+  // may read or change a voice calls this first.
+  void catchUpVoices();
 
   EngineState state_;
   ModulationSettings settings_;
@@ -109,6 +123,16 @@ class Engine {
   std::vector<double> syntheBus_;
   std::vector<double> instrumentBus_;
   std::vector<double> discard_;  // stands in for an output the host did not connect
+
+  bool quietShortcuts_ = true;
+  long quietSubBlocks_ = 0;
+  // No voice in use sounds: their ticks do nothing and their renders only move the oscillators on,
+  // so both are skipped and the frames counted until a voice may start again.
+  bool voicesSilent_ = false;
+  int voicesBehind_ = 0;
+  bool highPassSwept_ = false;
+  double highPassSetting_ = 0;  // the setting the high-pass coefficients were computed from
+  HighPassCycle highPassCycle_;
 };
 
 }  // namespace sorvel

@@ -18,6 +18,8 @@ constexpr int kSustainPedal = 64;
 void Engine::handleEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, EngineHost& host) {
   const int kind = status >> 4;
   if (kind < kMidiNoteOff || kind > kMidiPitchBend) return;
+  catchUpVoices();
+  voicesSilent_ = false;
   // Data bytes are seven bits; anything above comes from a faulty sender.
   const int d1 = data1 & kMidiDataMask;
   const int d2 = data2 & kMidiDataMask;
@@ -118,6 +120,7 @@ void Engine::sustainPedal(double value) {
 }
 
 void Engine::allNotesOff() {
+  catchUpVoices();
   heldNotes_.clear();
   for (auto& v : voices_) {
     v->keyHold = false;

@@ -40,6 +40,11 @@ class Voice {
   bool rendersInOnePiece(int count) const { return count > 0 && count <= allocatedLength_; }
   void renderFirstHalf(int count, FilterJobs& jobs);
   void renderSecondHalf(double* syntheOut, double* instrumentOut, int count);
+  // All that rendering count samples does to a voice that is not sounding.
+  void advanceOscillators(int count) {
+    syntheOsc_.advance(count);
+    instrumentOsc_.advance(count);
+  }
   void setParameter(int id, double value);
   void setChannelParameter(int channel, int kind, double value);
 

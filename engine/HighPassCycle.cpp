@@ -1,0 +1,64 @@
+#include "engine/HighPassCycle.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace sorvel {
+
+namespace {
+
+bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+
+}  // namespace
+
+bool HighPassCycle::same(const State& a, const Biquad& b) {
+  return sameBits(a.x1, b.x1) && sameBits(a.x2, b.x2) && sameBits(a.y1, b.y1) && sameBits(a.y2, b.y2) &&
+         sameBits(a.offset, b.offset);
+}
+
+void HighPassCycle::processWatching(Biquad& filter, double* out, int count) {
+  for (int n = 0; n < count; ++n) {
+    if (known_) {
+      advance(filter, out + n, count - n);
+      return;
+    }
+    if (!watching_ || watched_ == kLongestPeriod) {
+      watching_ = true;
+      watched_ = 0;
+    }
+    states_[static_cast<std::size_t>(watched_)] = stateOf(filter);
+    filter.process(out + n, 1);
+    outputs_[static_cast<std::size_t>(watched_)] = out[n];
+    ++watched_;
+    if (watched_ % 2 == 0 && same(states_[0], filter)) {
+      known_ = true;
+      watching_ = false;
+      period_ = watched_;
+      phase_ = 0;
+    }
+  }
+}
+
+void HighPassCycle::advance(Biquad& filter, double* out, int count) {
+  for (int done = 0; done < count;) {
+    const int length = std::min(count - done, period_ - phase_);
+    std::memcpy(out + done, outputs_.data() + phase_, sizeof(double) * static_cast<std::size_t>(length));
+    done += length;
+    phase_ = (phase_ + length) % period_;
+  }
+  skip(filter, 0);
+}
+
+void HighPassCycle::skip(Biquad& filter, int count) {
+  phase_ = (phase_ + count) % period_;
+  const State& s = states_[static_cast<std::size_t>(phase_)];
+  filter.x1 = s.x1;
+  filter.x2 = s.x2;
+  filter.y1 = s.y1;
+  filter.y2 = s.y2;
+  filter.offset = s.offset;
+}
+
+}  // namespace sorvel

@@ -1,0 +1,48 @@
+// The global high-pass fed with silence. With its coefficients unchanged its state can settle into
+// an exact cycle of a few samples (the denormal guard flips its sign every sample, so the period is
+// even); once such a cycle is found, the filter's outputs and states follow from it without
+// running the filter.
+#pragma once
+
+#include <array>
+
+#include "voice/Filter.h"
+
+namespace sorvel {
+
+class HighPassCycle {
+ public:
+  static constexpr int kLongestPeriod = 256;
+
+  bool known() const { return known_; }
+  int period() const { return period_; }
+  // The filter's coefficients or state are about to change other than by silence.
+  void forget() { known_ = watching_ = false; }
+
+  // Filters count samples of silence (out holds zeros) while watching for the filter's state to
+  // come back to one it had before; when it does, the cycle is known.
+  void processWatching(Biquad& filter, double* out, int count);
+
+  // For a known cycle: the next count outputs into out, and the filter's state moved on.
+  void advance(Biquad& filter, double* out, int count);
+  // The same without the outputs; output(n) is the output n samples on.
+  void skip(Biquad& filter, int count);
+  double output(int n) const { return outputs_[static_cast<std::size_t>((phase_ + n) % period_)]; }
+
+ private:
+  struct State {
+    double x1, x2, y1, y2, offset;
+  };
+  static State stateOf(const Biquad& filter) { return {filter.x1, filter.x2, filter.y1, filter.y2, filter.offset}; }
+  static bool same(const State& a, const Biquad& b);
+
+  bool known_ = false;
+  bool watching_ = false;
+  int period_ = 2;
+  int phase_ = 0;    // position in the cycle of the filter's current state
+  int watched_ = 0;  // samples since the first watched state
+  std::array<State, kLongestPeriod> states_{};  // the cycle's states, from the first watched one
+  std::array<double, kLongestPeriod> outputs_{};
+};
+
+}  // namespace sorvel

@@ -1,0 +1,129 @@
+// An engine with no voice sounding skips the work whose result it knows; its output must stay that
+// of the full computation through every change that ends or alters the quiet stretch.
+#include <cstring>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "dsp/VectorLevel.h"
+#include "engine/ChorusAlternating.h"
+#include "tests/engine_test_support.h"
+
+using namespace sorvel;
+using namespace sorvel::test;
+
+namespace {
+
+// Each engine draws from the process-wide generators as if it were alone.
+struct Side {
+  Engine engine;
+  std::int32_t lfoState = 1, noiseState = 1;
+};
+
+struct Pair {
+  Side quiet, full;
+  RecordingHost host;
+  long blocks = 0;
+
+  Pair() {
+    full.engine.setQuietShortcuts(false);
+    for (Side* s : {&quiet, &full}) {
+      Engine& e = s->engine;
+      e.parameterChanged(kVoices, 3);  // 8 voices
+      for (int preset : {kSaw8, kPwm16, kString8}) e.parameterChanged(presetSwitch(preset), 1);
+      e.parameterChanged(kChorus, 1);
+    }
+  }
+
+  template <typename Change>
+  void both(Change change) {
+    for (Side* s : {&quiet, &full}) run(*s, [&] { change(s->engine); });
+  }
+
+  template <typename Work>
+  void run(Side& side, Work work) {
+    lfoRandom().setState(side.lfoState);
+    noiseRandom().setState(side.noiseState);
+    work();
+    side.lfoState = lfoRandom().state();
+    side.noiseState = noiseRandom().state();
+  }
+
+  // Renders about seconds of audio in blocks of changing length, comparing every sample.
+  void render(double seconds) {
+    const int frames = static_cast<int>(seconds * quiet.engine.sampleRate());
+    std::vector<double> out[4];
+    for (auto& o : out) o.resize(700);
+    for (int done = 0; done < frames; ++blocks) {
+      const int length = 1 + static_cast<int>((blocks * 131) % 700);
+      run(quiet, [&] { quiet.engine.render(out[0].data(), out[1].data(), length, host); });
+      run(full, [&] { full.engine.render(out[2].data(), out[3].data(), length, host); });
+      const std::size_t bytes = sizeof(double) * static_cast<std::size_t>(length);
+      ASSERT_EQ(std::memcmp(out[0].data(), out[2].data(), bytes), 0) << "block " << blocks;
+      ASSERT_EQ(std::memcmp(out[1].data(), out[3].data(), bytes), 0) << "block " << blocks;
+      done += length;
+    }
+  }
+
+  // A quiet stretch that the shortcuts must have taken part of.
+  void quietStretch(double seconds) {
+    const long before = quiet.engine.quietSubBlocks();
+    render(seconds);
+    EXPECT_GT(quiet.engine.quietSubBlocks(), before + 100) << "block " << blocks;
+  }
+};
+
+TEST(QuietRender, ShortcutsGiveTheFullOutputAcrossNotesParameterChangesAndResets) {
+  Pair p;
+  p.quietStretch(2.0);
+  p.both([&](Engine& e) { noteOn(e, p.host, 60); });
+  p.render(0.3);
+  p.both([&](Engine& e) { noteOff(e, p.host, 60); });
+  p.quietStretch(3.0);
+
+  // A high-pass cutoff moved by the "On" source, then the chorus reshaped, then the chorus off.
+  p.both([](Engine& e) {
+    e.parameterChanged(kHighPassSource, 1);
+    e.parameterChanged(kHighPassDepth, 0.4);
+  });
+  p.quietStretch(1.5);
+  p.both([](Engine& e) {
+    e.parameterChanged(kChorusDepth, 0.9);
+    e.parameterChanged(kChorusLfo1, 0.7);
+    e.parameterChanged(kChorusSyntheMix, 0.8);
+  });
+  p.quietStretch(1.5);
+  p.both([](Engine& e) { e.parameterChanged(kChorus, 0); });
+  p.quietStretch(1.0);
+  p.both([](Engine& e) { e.parameterChanged(kChorus, 1); });
+  p.quietStretch(1.0);
+
+  // A rate whose chorus lines have an odd length, and a note after the long silence.
+  p.both([](Engine& e) { e.reset(48000.0); });
+  p.quietStretch(2.5);
+  p.both([&](Engine& e) { noteOn(e, p.host, 64); });
+  p.render(0.2);
+}
+
+// The vector kernels against the scalar loop: delays gliding both ways across whole samples.
+TEST(QuietRender, ChorusKernelsMatchTheScalarLoop) {
+  const AlternatingChorus run{{40.75, 300.5, 65.99},
+                              {0.0078125, -0.015625, 0.000244140625},
+                              {{1e-13, -2e-13}, {3e-14, 5e-15}, {-7e-14, 1.5e-13}},
+                              {2e-15, -3e-15},
+                              {4e-15, 1e-16}};
+  constexpr int kCount = 45;
+  double expected[2][kCount], actual[2][kCount];
+  chorusAlternatingScalar(run, expected[0], expected[1], 0, kCount);
+  if (vectorLevel() >= VectorLevel::kAvx2) {
+    const int done = chorusAlternatingAvx2(run, actual[0], actual[1], kCount);
+    chorusAlternatingScalar(run, actual[0], actual[1], done, kCount);
+    EXPECT_EQ(std::memcmp(expected, actual, sizeof expected), 0);
+  }
+  if (vectorLevel() >= VectorLevel::kAvx512) {
+    EXPECT_EQ(chorusAlternatingAvx512(run, actual[0], actual[1], kCount), kCount);
+    EXPECT_EQ(std::memcmp(expected, actual, sizeof expected), 0);
+  }
+}
+
+}  // namespace
