@@ -8,9 +8,8 @@ else()
   set(SORVEL_WINDOWS_MODULE sorvel)
 endif()
 
-# Windows 7 is the oldest system whose calls we use; texts go to Windows as UTF-16; the C
-# library names M_PI only when asked.
-add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 UNICODE _UNICODE NOMINMAX _USE_MATH_DEFINES)
+# Windows 7 is the oldest system whose calls we use; texts go to Windows as UTF-16.
+add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 UNICODE _UNICODE NOMINMAX)
 
 set(SORVEL_WINDOWS_LIBRARIES wininet comdlg32 shell32 ole32 user32 gdi32 uuid)
 # zlib goes into the module too (libpng needs it), never as a DLL.
@@ -121,7 +120,7 @@ function(sorvel_add_windows_host_tests)
   list(REMOVE_ITEM sources ${CMAKE_SOURCE_DIR}/tests/host/microtuning_host_test.cpp
     ${CMAKE_SOURCE_DIR}/tests/host/render_reference_test.cpp ${CMAKE_SOURCE_DIR}/tests/host/private_user_folders.cpp)
   add_executable(sorvel_host_tests ${sources})
-  target_include_directories(sorvel_host_tests PRIVATE ${CMAKE_SOURCE_DIR})
+  target_include_directories(sorvel_host_tests PRIVATE ${CMAKE_SOURCE_DIR} ${SORVEL_GENERATED_DIR})
   target_link_libraries(sorvel_host_tests PRIVATE gtest gtest_main shell32 ole32)
   # Found beside the test program, where Windows looks first.
   target_compile_definitions(sorvel_host_tests PRIVATE SORVEL_PLUGIN_PATH="${SORVEL_WINDOWS_MODULE}.dll")

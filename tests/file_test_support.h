@@ -15,11 +15,16 @@
 
 #include <gtest/gtest.h>
 
+#include "SorvelVersion.h"
 #include "framework/IPlugBase.h"
 
 namespace filetest {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// The version as hosts and files are told it: 1.3.2 is 10302.
+constexpr std::int32_t kShownVersion =
+    sorvel::kVersionMajor * 10000 + sorvel::kVersionMinor * 100 + sorvel::kVersionPatch;
 
 class ScratchFolder {
  public:

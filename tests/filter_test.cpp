@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <complex>
+#include <numbers>
 #include <vector>
 
 #include "dsp/EngineTables.h"
@@ -15,7 +16,7 @@
 namespace sorvel {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = std::numbers::pi;
 constexpr double kRate = 44100;
 
 // Gain of a filter at frequency hz: a sine is run through it and the settled output is

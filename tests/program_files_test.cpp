@@ -51,7 +51,7 @@ TEST(ProgramFile, WrittenInTheChunkLayoutAndReadBack) {
   EXPECT_EQ(textAt(file, 8, 4), "FPCh");
   EXPECT_EQ(bigEndianAt(file, 12), 1);
   EXPECT_EQ(textAt(file, 16, 4), "qm71");
-  EXPECT_EQ(bigEndianAt(file, 20), 10302);
+  EXPECT_EQ(bigEndianAt(file, 20), kShownVersion);
   EXPECT_EQ(bigEndianAt(file, 24), kParameterCount);
   EXPECT_EQ(textAt(file, 28, 28), std::string("Round Trip") + std::string(18, '\0'));
   EXPECT_EQ(bigEndianAt(file, 56), static_cast<std::int32_t>(file.size() - 60));
@@ -189,7 +189,7 @@ TEST(BankFile, WrittenInTheChunkLayoutAndReadBack) {
   EXPECT_EQ(textAt(file, 8, 4), "FBCh");
   EXPECT_EQ(bigEndianAt(file, 12), 2);
   EXPECT_EQ(textAt(file, 16, 4), "qm71");
-  EXPECT_EQ(bigEndianAt(file, 20), 10302);
+  EXPECT_EQ(bigEndianAt(file, 20), kShownVersion);
   EXPECT_EQ(bigEndianAt(file, 24), 64);
   EXPECT_EQ(bigEndianAt(file, 28), 10);
   EXPECT_EQ(textAt(file, 32, 124), std::string(124, '\0'));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <cstring>
 #include <thread>
 #include <vector>
@@ -11,7 +12,7 @@
 namespace sorvel {
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = std::numbers::pi;
 
 TEST(TablesFrequency, FixedPoints) {
   EXPECT_EQ(pitchToFrequency(0), 8.176);

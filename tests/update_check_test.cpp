@@ -28,7 +28,8 @@ constexpr char kUpToDate[] = "Your version is up to date.";
 constexpr char kNewVersionCaption[] = "New Version of Sorvel Detected";
 
 std::string newVersionMessage(const std::string& version) {
-  return "A new version of Sorvel is available.\n\n\tYour version: \t1.3.2\n\tNew version: \t" + version +
+  return "A new version of Sorvel is available.\n\n\tYour version: \t" + std::string(kVersionText) +
+         "\n\tNew version: \t" + version +
          "\n\nDo you want to go to www.tarnwick-music.example to get the new version?";
 }
 

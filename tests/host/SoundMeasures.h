@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstddef>
 #include <vector>
 
@@ -30,10 +31,10 @@ inline double peak(const std::vector<double>& x, std::size_t from, std::size_t c
 // Amplitude of the component at frequency f: a sine of amplitude A reads about A. A Hann window
 // keeps other partials more than a few window bins away from leaking in.
 inline double toneAmplitude(const std::vector<double>& x, std::size_t from, std::size_t count, double f) {
-  const double w = 2.0 * M_PI * f / kRate;
+  const double w = 2.0 * std::numbers::pi * f / kRate;
   double re = 0, im = 0, weights = 0;
   for (std::size_t i = 0; i < count && from + i < x.size(); ++i) {
-    const double hann = 0.5 - 0.5 * std::cos(2.0 * M_PI * static_cast<double>(i) / static_cast<double>(count));
+    const double hann = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) / static_cast<double>(count));
     const double v = x[from + i] * hann;
     re += v * std::cos(w * static_cast<double>(i));
     im -= v * std::sin(w * static_cast<double>(i));

@@ -3,9 +3,11 @@
 #include <stdlib.h>
 
 #include <fstream>
+#include <numbers>
 #include <sstream>
 #include <string>
 
+#include "SorvelVersion.h"
 #include "dsp/ParameterIds.h"
 #include "tests/host/PluginHost.h"
 #include "tests/host/SoundMeasures.h"
@@ -137,7 +139,7 @@ TEST(HostNotes, FundamentalLevel) {
   k.play(0.15);
   const double fundamental = k.note(60);
   EXPECT_GT(fundamental, 0.02);
-  EXPECT_NEAR(fundamental / k.lastPeak(0.08), 2.0 / M_PI, 0.15);
+  EXPECT_NEAR(fundamental / k.lastPeak(0.08), 2.0 / std::numbers::pi, 0.15);
   EXPECT_TRUE(absent(k.note(64)));
 }
 
@@ -463,7 +465,7 @@ TEST(HostNotes, ConfiguredControllersMoveTheirParametersAtTheNextTick) {
   EXPECT_EQ(k.host.getParameter(kVelocity), velocity);
   EXPECT_EQ(k.host.getParameter(kBalance), balance);
   // The constant keeps its value and still reads 0.
-  EXPECT_EQ(k.host.parameterDisplay(kVersion), "1302");
+  EXPECT_EQ(k.host.parameterDisplay(kVersion), std::to_string(kVersionNumber));
   EXPECT_EQ(k.host.getParameter(kVersion), 0.0f);
   ASSERT_EQ(k.host.automations.size(), 1u);
   EXPECT_EQ(k.host.automations[0].index, kVersion);

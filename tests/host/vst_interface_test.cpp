@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "SorvelVersion.h"
 #include "dsp/ParameterIds.h"
 #include "tests/host/PluginHost.h"
 
@@ -11,6 +12,9 @@ using namespace sorvel;
 using namespace testhost;
 
 namespace {
+
+// The version as hosts and files are told it: 1.3.2 is 10302.
+constexpr int kShownVersion = kVersionMajor * 10000 + kVersionMinor * 100 + kVersionPatch;
 
 
 std::vector<std::string> expectedParameterNames() {
@@ -50,7 +54,7 @@ TEST(VstEntry, EffectRecordDescribesAStereoInstrument) {
   EXPECT_EQ(e->initialDelay, 0);
   EXPECT_FLOAT_EQ(e->ioRatio, 1.0f);
   EXPECT_EQ(e->uniqueID, fourCC('q', 'm', '7', '1'));
-  EXPECT_EQ(e->version, 10302);
+  EXPECT_EQ(e->version, kShownVersion);
   EXPECT_NE(e->processReplacing, nullptr);
   EXPECT_NE(e->processDoubleReplacing, nullptr);
   EXPECT_NE(e->process, nullptr);
@@ -76,7 +80,7 @@ TEST(VstDispatcher, DescriptionOpcodes) {
   EXPECT_EQ(host.text(effGetEffectName), "Sorvel");
   EXPECT_EQ(host.text(effGetVendorString), "Tarnwick Music");
   EXPECT_EQ(host.text(effGetProductString), "");
-  EXPECT_EQ(host.dispatch(effGetVendorVersion), 10302);
+  EXPECT_EQ(host.dispatch(effGetVendorVersion), kShownVersion);
   EXPECT_EQ(host.dispatch(effGetVstVersion), 2400);
   EXPECT_EQ(host.dispatch(effGetPlugCategory), kPlugCategSynth);
   EXPECT_EQ(host.dispatch(effGetTailSize), 0);
@@ -147,7 +151,7 @@ TEST(VstParameters, DefaultsAsHostsSeeThem) {
   PluginHost host;
   host.start();
   host.dispatch(effSetProgram, 0, 63);  // "Init": every parameter at its default
-  EXPECT_EQ(host.parameterDisplay(kVersion), "1302");
+  EXPECT_EQ(host.parameterDisplay(kVersion), std::to_string(kVersionNumber));
   EXPECT_EQ(host.parameterDisplay(kVoices), "1");
   EXPECT_EQ(host.parameterDisplay(kVolume), "0.50");
   EXPECT_EQ(host.parameterDisplay(kSensorMode), "Vibrato");
@@ -186,9 +190,9 @@ TEST(VstParameters, DisplayTextsFollowTheValue) {
   host.setParameter(kHighPassSource, 98.0f / 126.0f);
   EXPECT_EQ(host.parameterDisplay(kHighPassSource), "91 - Effects 1 Depth ");  // trailing blank kept
   host.setParameter(kVersion, 0.0f);
-  EXPECT_EQ(host.parameterDisplay(kVersion), "1302");
+  EXPECT_EQ(host.parameterDisplay(kVersion), std::to_string(kVersionNumber));
   host.setParameter(kVersion, 0.8f);
-  EXPECT_EQ(host.parameterDisplay(kVersion), "1302");
+  EXPECT_EQ(host.parameterDisplay(kVersion), std::to_string(kVersionNumber));
   EXPECT_EQ(host.getParameter(kVersion), 0.0f);  // the constant reads 0 whatever a host wrote
   host.setParameter(kMasterTune, 0.0f);
   EXPECT_EQ(host.parameterDisplay(kMasterTune), "-256");
@@ -429,7 +433,7 @@ TEST(VstChunks, TruncatedOrGarbageChunksDoNotCrash) {
     const float v = host.getParameter(i);
     EXPECT_TRUE(v >= 0.0f && v <= 1.0f) << i;
   }
-  EXPECT_EQ(host.parameterDisplay(kVersion), "1302");
+  EXPECT_EQ(host.parameterDisplay(kVersion), std::to_string(kVersionNumber));
 }
 
 TEST(VstChunks, ChunkHostsAlwaysGetTheProgramChunk) {

@@ -1,5 +1,6 @@
 #include "tools/artwork/Background.h"
 
+#include <numbers>
 #include <sstream>
 
 #include "tools/artwork/Style.h"
@@ -8,7 +9,7 @@ namespace artwork {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = std::numbers::pi;
 constexpr Rgb kBlack = {0, 0, 0};
 constexpr Rgb kWhite = {1, 1, 1};
 

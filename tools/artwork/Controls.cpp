@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <sstream>
 
 namespace artwork {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kPi = std::numbers::pi;
 constexpr Rgb kWhite = {1, 1, 1};
 constexpr Rgb kBlack = {0, 0, 0};
 

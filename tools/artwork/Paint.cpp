@@ -1,6 +1,7 @@
 #include "tools/artwork/Paint.h"
 
 #include <cmath>
+#include <numbers>
 
 namespace artwork {
 
@@ -17,7 +18,7 @@ void selectFont(cairo_t* cr, const Font& font) {
 void setColour(cairo_t* cr, Rgb colour, double alpha) { cairo_set_source_rgba(cr, colour.r, colour.g, colour.b, alpha); }
 
 void roundedRect(cairo_t* cr, double x, double y, double w, double h, double radius) {
-  const double pi = 3.14159265358979323846;
+  const double pi = std::numbers::pi;
   cairo_new_sub_path(cr);
   cairo_arc(cr, x + w - radius, y + radius, radius, -pi / 2, 0);
   cairo_arc(cr, x + w - radius, y + h - radius, radius, 0, pi / 2);
