@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "editor/IGraphicsEditor.h"
 #include "editor/IPlugCommands.h"
@@ -95,8 +96,8 @@ void ITWPresetMenu::onTextEntryFinished(bool accepted, const std::string& text) 
   setDirty();
 }
 
-ITWOptionMenu::ITWOptionMenu(IGraphicsEditor& graphics, IPlugCommands& plug, const IRECT& rect)
-    : IControl(graphics, rect, -240), plug_(plug) {}
+ITWOptionMenu::ITWOptionMenu(IGraphicsEditor& graphics, IPlugCommands& plug, const IRECT& rect, int identifier)
+    : IControl(graphics, rect, identifier), plug_(plug) {}
 
 std::unique_ptr<IPopupMenu> ITWOptionMenu::buildMenu() const {
   const int noCopy = plug_.hasCopiedProgram() ? 0 : IPopupMenu::kDisabled;
@@ -136,6 +137,8 @@ namespace {
 
 constexpr int kMidiSubmenu = 14;
 constexpr int kOnlineSubmenu = 21;
+// The separators' places among the top menu's items.
+constexpr int kSeparators[] = {3, 8, 12, 17, 20};
 constexpr int kFirstMidiCommand = command::kMidiThru;
 constexpr int kFirstOnlineCommand = command::kCheckOnlineForUpdate;
 
@@ -151,21 +154,12 @@ int ITWOptionMenu::commandChosen(const IPopupMenu& menu, const IPopupMenu* chose
 }
 
 void ITWOptionMenu::runCommand(int number) {
-  switch (number) {
-    case 3:
-    case 8:
-    case 12:
-    case kMidiSubmenu:
-    case 17:
-    case 20:
-    case kOnlineSubmenu:
-      break;
-    case command::kVisitMakerWebSite:
-      if (!graphics_.openWebPage(plug_.makerWebPage())) plug_.visitMakerWebSite();
-      break;
-    default:
-      plug_.runCommand(number);
-      break;
+  const bool separator = std::find(std::begin(kSeparators), std::end(kSeparators), number) != std::end(kSeparators);
+  const bool runsNothing = separator || number == kMidiSubmenu || number == kOnlineSubmenu;
+  if (number == command::kVisitMakerWebSite) {
+    if (!graphics_.openWebPage(plug_.makerWebPage())) plug_.visitMakerWebSite();
+  } else if (!runsNothing) {
+    plug_.runCommand(number);
   }
   graphics_.markAllDirty();
 }

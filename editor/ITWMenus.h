@@ -39,7 +39,7 @@ class ITWPresetMenu : public IControl {
 // The options button: program, bank, configuration and MIDI commands.
 class ITWOptionMenu : public IControl {
  public:
-  ITWOptionMenu(IGraphicsEditor& graphics, IPlugCommands& plug, const IRECT& rect);
+  ITWOptionMenu(IGraphicsEditor& graphics, IPlugCommands& plug, const IRECT& rect, int identifier);
   void draw(LICE_IBitmap& /*dest*/, const IRECT& /*clip*/) override {}
   void onMouseDown(int x, int y, const IMouseMod& mod) override;
 

@@ -111,7 +111,7 @@ void SorvelPanel::buildFixedControls() {
                                                 kDisplayBackground);
   g.attachControl<ITWUtilityKick>(706, 294, bitmap(image::kPrev), kPreviousProgram, [this] { stepProgram(-1); });
   g.attachControl<ITWUtilityKick>(730, 294, bitmap(image::kNext), kNextProgram, [this] { stepProgram(1); });
-  g.attachControl<ITWOptionMenu>(plug_, IRECT{770, 294, 790, 314});
+  g.attachControl<ITWOptionMenu>(plug_, IRECT{770, 294, 790, 314}, kOptionMenu);
   learnButton_ = g.attachControl<ITWSwitchMidiLearn>(811, 293, plug_, bitmap(image::kLearn), bitmap(image::kUnlearn),
                                                      kMidiLearn);
 
