@@ -54,3 +54,29 @@ void BM_OscillatorNoise(benchmark::State& state) {
 BENCHMARK(BM_OscillatorNoise)->DenseRange(0, 2);
 
 }  // namespace
+
+// Sixteen oscillators at sixteen pitches, each reading its own table level in turn, as the
+// voices of a patch do: most reads miss the first-level cache.
+void BM_OscillatorSawtoothSixteenPitches(benchmark::State& state) {
+  const auto level = static_cast<VectorLevel>(state.range(0));
+  if (level > vectorLevel()) {
+    state.SkipWithError("level not on this processor");
+    return;
+  }
+  const OscillatorKernels& kernels = oscillatorKernels(level);
+  const auto tables = EngineTables::forRate(44100);
+  constexpr int kOscillators = 16;
+  std::vector<double> out(kPeriod * kOscillators);
+  std::uint32_t phases[kOscillators] = {};
+  for (auto _ : state) {
+    for (int o = 0; o < kOscillators; ++o) {
+      const std::uint32_t step = 0x4000u << (o / 2);  // a level per two oscillators
+      kernels.sawtooth(tables->wave[static_cast<std::size_t>(o / 2 + 2)].data(), phases[o], step, 2, out.data() + o * kPeriod,
+                       kPeriod);
+      phases[o] = (phases[o] + kPeriod * step + static_cast<std::uint32_t>(o) * 977u) & 0x0FFFFFFF;
+    }
+    benchmark::DoNotOptimize(out.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kPeriod * kOscillators);
+}
+BENCHMARK(BM_OscillatorSawtoothSixteenPitches)->DenseRange(0, 2);
