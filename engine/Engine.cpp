@@ -179,6 +179,8 @@ void Engine::renderSubBlock(double* left, double* right, int count) {
 // a cycle, then its output repeats and the output stage mixes that.
 void Engine::renderQuietSubBlock(double* left, double* right, int count) {
   if (voicesRenderable_) voicesBehind_ += count;
+  // Hours of silence at a high rate would run the count past what an int holds.
+  if (voicesBehind_ >= (1 << 30)) catchUpVoices();
   double* out[2] = {left != nullptr ? left : discard_.data(), right != nullptr ? right : discard_.data()};
   if (highPassCycle_.known()) ++quietSubBlocks_;
   if (highPassCycle_.known() && highPassCycle_.period() == 2) {
