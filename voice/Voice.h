@@ -71,7 +71,6 @@ class Voice {
   double* row(int channel) { return rows_.data() + static_cast<std::size_t>(channel) * allocatedLength_; }
   void generate(int index, double* out, int count);
   void filterChannels(int count);
-  void mixChannel(int index, int count);
   void addBuses(double* syntheOut, double* instrumentOut, int count);
   // Hand a channel's preset value plus its tone's offset to its filter or envelope.
   void applyCutoff(int channel);

@@ -4,6 +4,7 @@
 
 #include "dsp/EngineState.h"
 #include "dsp/EngineTables.h"
+#include "voice/ChannelMix.h"
 #include "voice/Voice.h"
 
 namespace sorvel {
@@ -52,51 +53,19 @@ void Voice::filterChannels(int count) {
   if (waiting >= 0) channels_[waiting].channelFilter.process(row(waiting), count);
 }
 
-// One channel into its bus, shaped by its envelope stepped once per sample.
-void Voice::mixChannel(int index, int count) {
-  VoiceChannel& channel = channels_[index];
-  Envelope& envelope = channel.envelope;
-  if (!enabled_[index]) {
-    // A silent channel's envelope keeps time, so enabling it mid-note plays it at its present level.
-    envelope.stepTimes(count - 1);
-    return;
-  }
-  const double* samples = row(index);
-  double* bus = kChannelTable[index].synthe ? syntheBus_.data() : instrumentBus_.data();
-  const double level = channel.level;
-  // The control tick stepped the envelope for the first sample; once a step leaves the envelope
-  // unchanged, it stays so for the rest of the block.
-  bus[0] += samples[0] * level * envelope.value;
-  int j = 1;
-  while (j < count) {
-    const double before = envelope.value;
-    const int stateBefore = envelope.state;
-    envelope.step();
-    bus[j] += samples[j] * level * envelope.value;
-    ++j;
-    if (envelope.value == before && envelope.state == stateBefore) break;
-  }
-  const double steady = envelope.value;
-  for (; j < count; ++j) bus[j] += samples[j] * level * steady;
-}
-
 // Every channel into its bus, then the buses, by the velocity gain, into the caller's buffers.
 void Voice::addBuses(double* syntheOut, double* instrumentOut, int count) {
-  for (int i = 0; i < kChannelCount; ++i) mixChannel(i, count);
-  const double gain = velocityGain_;
-  const double* synthe = syntheBus_.data();
-  const double* instrument = instrumentBus_.data();
-  if (ringModulationOn_) {
-    for (int i = 0; i < count; ++i) {
-      syntheOut[i] += synthe[i] * gain * instrument[i];
-      instrumentOut[i] += instrument[i] * gain;
-    }
-  } else {
-    for (int i = 0; i < count; ++i) {
-      syntheOut[i] += synthe[i] * gain;
-      instrumentOut[i] += instrument[i] * gain;
-    }
+  const ChannelMixKernels& kernels = channelMixKernels(vectorLevel());
+  ChannelMix mix;
+  for (int i = 0; i < kChannelCount; ++i) {
+    mix.envelopes[i] = &channels_[i].envelope;
+    mix.samples[i] = enabled_[i] ? row(i) : nullptr;
+    mix.buses[i] = kChannelTable[i].synthe ? syntheBus_.data() : instrumentBus_.data();
+    mix.levels[i] = channels_[i].level;
   }
+  kernels.mix(mix, count);
+  kernels.sections(syntheBus_.data(), instrumentBus_.data(), velocityGain_, ringModulationOn_, syntheOut,
+                   instrumentOut, count);
 }
 
 void Voice::renderFirstHalf(int count, FilterJobs& jobs) {

@@ -1,0 +1,135 @@
+// The vector channel mix gives, to the bit, what the scalar one gives: buses, outputs, and every
+// envelope as it is left for the next block, with stage changes in the middle of a block.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "voice/ChannelMix.h"
+
+namespace sorvel {
+namespace {
+
+bool sameBits(const std::vector<double>& a, const std::vector<double>& b) {
+  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+}
+
+// Every vector set this processor can run.
+std::vector<const ChannelMixKernels*> vectorSets() {
+  std::vector<const ChannelMixKernels*> sets;
+  for (VectorLevel level : {VectorLevel::kAvx2, VectorLevel::kAvx512}) {
+    const ChannelMixKernels* set = &channelMixKernels(level);
+    if (level <= vectorLevel() && set != &channelMixKernels(VectorLevel::kScalar)) sets.push_back(set);
+  }
+  return sets;
+}
+
+std::vector<double> fields(const Envelope& e) { return {e.value, e.target, e.coefficient, double(e.state)}; }
+
+// Envelopes in every state, several of which change state within the block. Settling: all but
+// one reach a fixed value early, and that one ends its release within the block.
+std::vector<Envelope> envelopes(bool settling) {
+  std::vector<Envelope> all(kPresetCount);
+  for (int i = 0; i < kPresetCount; ++i) {
+    Envelope& e = all[i];
+    e.attack = 0.02 * i;
+    e.decay = 0.05 * i;
+    e.sustain = 0.04 * i;
+    e.release = 0.03 * i;
+    e.trigger();
+    e.value = 0.05 * i;
+    if (i % 4 == 1) {
+      e.state = Envelope::kDecaySustain;
+      e.target = e.sustain;
+      e.coefficient = e.coefficientFor(e.decay);
+    }
+    if (i % 4 == 2) e.startRelease();
+  }
+  all[0].value = 0.97;   // reaches 1 within the block, then decays
+  all[2].value = 0.004;  // released to 0 within the block
+  all[3].state = Envelope::kIdle;
+  all[3].value = 0.25;  // idle, not at 0
+  all[5].value = 1.0;   // held: decay/sustain at 1 with a sustain above it
+  all[5].setSustain(1.5);
+  all[8].value = 1.0;  // an attack from full level ends at once
+  all[9].value = std::numeric_limits<double>::quiet_NaN();
+  all[13].value = all[13].sustain;  // fixed from the start
+  all[17].state = Envelope::kIdle;
+  for (int i = 0; settling && i < kPresetCount; ++i) {
+    if (i == 2 || all[i].state == Envelope::kIdle) continue;
+    all[i].state = Envelope::kDecaySustain;
+    all[i].target = all[i].value = std::min(all[i].sustain, 1.0);
+  }
+  return all;
+}
+
+TEST(ChannelMix, VectorMixMatchesScalar) {
+  const ChannelMixKernels& scalar = channelMixKernels(VectorLevel::kScalar);
+  if (vectorSets().empty()) GTEST_SKIP() << "no vector level on this processor";
+  for (const ChannelMixKernels* vector : vectorSets()) {
+    for (int count : {1, 44, 150}) {
+      for (bool settling : {false, true}) {
+        std::vector<Envelope> alone = envelopes(settling), together = envelopes(settling);
+        std::vector<std::vector<double>> rows(kPresetCount, std::vector<double>(count));
+        for (int i = 0; i < kPresetCount; ++i) {
+          for (int j = 0; j < count; ++j) rows[i][j] = std::sin(0.1 * (i + 1) * j) - 0.3;
+        }
+        std::vector<double> busesAlone[2], busesTogether[2];
+        for (int b = 0; b < 2; ++b) busesAlone[b] = busesTogether[b] = std::vector<double>(count, 0.125 * b);
+        ChannelMix mixAlone, mixTogether;
+        for (int i = 0; i < kPresetCount; ++i) {
+          const bool off = i % 5 == 4;
+          mixAlone.samples[i] = mixTogether.samples[i] = off ? nullptr : rows[i].data();
+          mixAlone.levels[i] = mixTogether.levels[i] = 0.5 + 0.1 * i;
+          mixAlone.envelopes[i] = &alone[i];
+          mixTogether.envelopes[i] = &together[i];
+          mixAlone.buses[i] = busesAlone[i % 2].data();
+          mixTogether.buses[i] = busesTogether[i % 2].data();
+        }
+        for (int block = 0; block < 2; ++block) {  // the second block starts from the envelopes left
+          scalar.mix(mixAlone, count);
+          vector->mix(mixTogether, count);
+          for (int b = 0; b < 2; ++b) EXPECT_TRUE(sameBits(busesAlone[b], busesTogether[b])) << count << " " << b;
+          for (int i = 0; i < kPresetCount; ++i) {
+            EXPECT_TRUE(sameBits(fields(alone[i]), fields(together[i]))) << count << " channel " << i;
+          }
+        }
+        if (count > 1) {  // the stage changes did happen
+          EXPECT_EQ(alone[2].state, Envelope::kIdle);
+          if (!settling) {
+            EXPECT_EQ(alone[0].state, Envelope::kDecaySustain);
+            EXPECT_EQ(alone[8].state, Envelope::kDecaySustain);
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(ChannelMix, VectorSectionsMatchScalar) {
+  const ChannelMixKernels& scalar = channelMixKernels(VectorLevel::kScalar);
+  if (vectorSets().empty()) GTEST_SKIP() << "no vector level on this processor";
+  constexpr int kCount = 43;  // whole vectors and a tail
+  std::vector<double> synthe(kCount), instrument(kCount);
+  for (int j = 0; j < kCount; ++j) {
+    synthe[j] = std::sin(0.3 * j);
+    instrument[j] = std::cos(0.7 * j);
+  }
+  for (const ChannelMixKernels* vector : vectorSets()) {
+    for (bool ring : {false, true}) {
+      std::vector<double> outAlone[2] = {std::vector<double>(kCount, 0.1), std::vector<double>(kCount, 0.2)};
+      std::vector<double> outTogether[2] = {outAlone[0], outAlone[1]};
+      scalar.sections(synthe.data(), instrument.data(), 0.7, ring, outAlone[0].data(), outAlone[1].data(), kCount);
+      vector->sections(synthe.data(), instrument.data(), 0.7, ring, outTogether[0].data(), outTogether[1].data(),
+                       kCount);
+      EXPECT_TRUE(sameBits(outAlone[0], outTogether[0])) << ring;
+      EXPECT_TRUE(sameBits(outAlone[1], outTogether[1])) << ring;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace sorvel

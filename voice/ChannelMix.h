@@ -1,0 +1,40 @@
+// The last steps of a voice's block: every channel's filtered samples, by its level and by its
+// envelope stepped once per sample, into its section bus; then the two buses, by the velocity
+// gain, into the section outputs. A scalar set is the reference; the vector sets step many
+// envelopes side by side and give its results to the bit.
+#pragma once
+
+#include "dsp/ParameterIds.h"
+#include "dsp/VectorLevel.h"
+#include "voice/Envelope.h"
+
+namespace sorvel {
+
+// One voice's channels (one per preset) for one block.
+struct ChannelMix {
+  Envelope* envelopes[kPresetCount];
+  const double* samples[kPresetCount];  // nullptr: the channel is off and its envelope only keeps time
+  double* buses[kPresetCount];
+  double levels[kPresetCount];
+};
+
+struct ChannelMixKernels {
+  // The first sample takes each envelope as it stands (the control tick has stepped it); each
+  // further sample steps it once. bus[i] += samples[i] x level x envelope, channel by channel.
+  void (*mix)(const ChannelMix& mix, int count);
+  // syntheOut[i] += synthe[i] x gain (x instrument[i] with ring modulation);
+  // instrumentOut[i] += instrument[i] x gain.
+  void (*sections)(const double* synthe, const double* instrument, double gain, bool ringModulation,
+                   double* syntheOut, double* instrumentOut, int count);
+};
+
+// The set for a level the processor has (vectorLevel() or lower).
+const ChannelMixKernels& channelMixKernels(VectorLevel level);
+
+extern const ChannelMixKernels kChannelMixKernelsAvx2;
+
+// One scalar step of an envelope that starts from value (for the vector sets, whose lanes hand
+// over the steps that change state). True when the step changed neither value nor state.
+bool stepEnvelopeFrom(Envelope& envelope, double value);
+
+}  // namespace sorvel
