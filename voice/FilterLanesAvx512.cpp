@@ -21,6 +21,11 @@ inline Lanes guarded(Lanes value, Lanes guard) {
   return _mm512_fixupimm_pd(sum, sum, _mm512_set1_epi64(0x88), 0);
 }
 
+// isnan(value) ? replacement : value.
+inline Lanes notANumberTo(Lanes value, Lanes replacement) {
+  return _mm512_mask_mov_pd(value, _mm512_cmp_pd_mask(value, value, _CMP_UNORD_Q), replacement);
+}
+
 // f > 0 ? f x 1.17 : f. For f > 0 the product is at least f, for any other f at most f (the
 // same zero for a zero); max gives its second operand, f, for a zero or a not-a-number.
 // (The masked form with every lane chosen is the plain instruction, without the compiler's
@@ -152,6 +157,13 @@ struct BiquadGroup {
     y1 = gather(c[6]);
     y2 = gather(c[7]);
     guard = gather(c[8]);
+    // x1, x2 and y2 only ever take values that have been through guarded() (never a
+    // not-a-number), so that from here on the guard's plain sum is exact for them. A stored
+    // state that is not a number becomes -guard: the first sum then gives +0, as guarded() does.
+    const Lanes cleared = -guard;
+    x1 = notANumberTo(x1, cleared);
+    x2 = notANumberTo(x2, cleared);
+    y2 = notANumberTo(y2, cleared);
   }
 
   void store(const BiquadJob* jobs, int real, Lanes lastGuard) const {
@@ -173,10 +185,10 @@ struct BiquadGroup {
 
   Lanes step(Lanes x, Lanes sampleGuard) {
     x = guarded(x, sampleGuard);
-    x1 = guarded(x1, sampleGuard);
-    x2 = guarded(x2, sampleGuard);
+    x1 = x1 + sampleGuard;
+    x2 = x2 + sampleGuard;
     y1 = guarded(y1, sampleGuard);
-    y2 = guarded(y2, sampleGuard);
+    y2 = y2 + sampleGuard;
     const Lanes y = b0 * (x + x2) + b1 * x1 + a1 * y1 + a2 * y2;
     x2 = x1;
     x1 = x;
@@ -195,6 +207,7 @@ void runBatch(const Job* jobs, int jobCount, int count) {
   double* rows[H][kLanes];
   int real[H];
   Lanes evenGuard[H], oddGuard[H];
+  // Every loop over the groups is unrolled, so that the groups' states stay in registers.
   for (int h = 0; h < H; ++h) {
     const int left = jobCount - kLanes * h;
     real[h] = left < kLanes ? left : kLanes;
@@ -208,6 +221,7 @@ void runBatch(const Job* jobs, int jobCount, int count) {
   for (int i = 0; i < count; i += kLanes) {
     const int n = count - i < kLanes ? count - i : kLanes;
     const __mmask8 samples = static_cast<__mmask8>((1u << n) - 1u);
+#pragma GCC unroll 4
     for (int h = 0; h < H; ++h) {
       for (int l = 0; l < kLanes; ++l) {
         block[h][l] = n == kLanes ? _mm512_loadu_pd(rows[h][l] + i) : _mm512_maskz_loadu_pd(samples, rows[h][l] + i);
@@ -216,10 +230,13 @@ void runBatch(const Job* jobs, int jobCount, int count) {
     }
     // Blocks start at even samples: the guard's sign alternates with the sample's place in the block.
     for (int s = 0; s < n; s += 2) {
+#pragma GCC unroll 4
       for (int h = 0; h < H; ++h) block[h][s] = group[h].step(block[h][s], evenGuard[h]);
       if (s + 1 == n) break;
+#pragma GCC unroll 4
       for (int h = 0; h < H; ++h) block[h][s + 1] = group[h].step(block[h][s + 1], oddGuard[h]);
     }
+#pragma GCC unroll 4
     for (int h = 0; h < H; ++h) {
       transpose(block[h]);
       for (int l = 0; l < real[h]; ++l) {
