@@ -19,15 +19,16 @@ constexpr int kFilters = 21;
 constexpr int kCount = 44;
 // Blocks of whole and part vectors of samples, odd and even, a part vector alone.
 constexpr int kBlocks[] = {kCount, 13, 4};
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // Signals loud enough to drive the channel filter's feedback both ways, with a value that is not
 // a number in one and an infinity (which leaves states that are not numbers) in another.
-std::vector<std::vector<double>> signals() {
-  std::vector<std::vector<double>> rows(kFilters, std::vector<double>(kCount));
-  for (int f = 0; f < kFilters; ++f) {
+std::vector<std::vector<double>> signals(int count) {
+  std::vector<std::vector<double>> rows(count, std::vector<double>(kCount));
+  for (int f = 0; f < count; ++f) {
     for (int i = 0; i < kCount; ++i) rows[f][i] = 3.0 * std::sin(0.37 * (f + 1) * i) + (i % 7 == f % 7 ? -2.5 : 0.0);
   }
-  rows[5][9] = std::numeric_limits<double>::quiet_NaN();
+  rows[5][9] = kNaN;
   rows[17][3] = std::numeric_limits<double>::infinity();
   return rows;
 }
@@ -36,55 +37,102 @@ bool sameBits(const std::vector<double>& a, const std::vector<double>& b) {
   return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
 }
 
-TEST(FilterLanes, ChannelFiltersSideBySideMatchEachAlone) {
+bool sameState(const ChannelFilter& a, const ChannelFilter& b) {
+  return sameBits({a.s1, a.s2, a.s3, a.offset}, {b.s1, b.s2, b.s3, b.offset});
+}
+
+bool sameState(const Biquad& a, const Biquad& b) {
+  return sameBits({a.x1, a.x2, a.y1, a.y2, a.offset}, {b.x1, b.x2, b.y1, b.y2, b.offset});
+}
+
+// One of them starts from a stored state that is not a number.
+std::vector<ChannelFilter> channelFilters(int count) {
   const auto tables = EngineTables::forRate(44100);
-  std::vector<ChannelFilter> alone(kFilters);
-  for (int f = 0; f < kFilters; ++f) {
-    alone[f].cutoff = 0.2 + 0.05 * (f % 13);
-    alone[f].resonance = 0.08 * (f % 13);
-    alone[f].computeCoefficients(tables->cutoff.data());
-    alone[f].s2 = 0.01 * f;
+  std::vector<ChannelFilter> filters(count);
+  for (int f = 0; f < count; ++f) {
+    filters[f].cutoff = 0.2 + 0.05 * (f % 13);
+    filters[f].resonance = 0.08 * (f % 13);
+    filters[f].computeCoefficients(tables->cutoff.data());
+    filters[f].s2 = 0.01 * f;
   }
-  std::vector<ChannelFilter> together = alone;
-  auto rowsAlone = signals(), rowsTogether = signals();
-  std::vector<ChannelFilterJob> jobs;
-  for (int f = 0; f < kFilters; ++f) jobs.push_back({&together[f], rowsTogether[f].data()});
-  for (int count : kBlocks) {  // each block after the first starts from the stored state
-    for (int f = 0; f < kFilters; ++f) alone[f].process(rowsAlone[f].data(), count);
-    runChannelFilters(jobs.data(), kFilters, count);
-    for (int f = 0; f < kFilters; ++f) {
-      EXPECT_TRUE(sameBits(rowsAlone[f], rowsTogether[f])) << f;
-      EXPECT_TRUE(sameBits({alone[f].s1, alone[f].s2, alone[f].s3, alone[f].offset},
-                           {together[f].s1, together[f].s2, together[f].s3, together[f].offset}))
-          << f;
+  filters[9].s3 = kNaN;
+  return filters;
+}
+
+std::vector<Biquad> sections(int count) {
+  std::vector<Biquad> sections;
+  for (int f = 0; f < count; ++f) {
+    LowPass low;
+    BandPass band;
+    Filter& section = f % 2 == 0 ? static_cast<Filter&>(low) : static_cast<Filter&>(band);
+    section.setLimitsForRate(44100);
+    section.quality = 0.55 + 0.1 * (f % 21);
+    section.sweepTo(0.1 + 0.06 * (f % 21));
+    sections.push_back(section);
+  }
+  sections[7].x2 = sections[7].y2 = kNaN;
+  return sections;
+}
+
+// Filters together by run(jobs, count) and each alone, block after block (each block after the
+// first starting from the stored state).
+template <typename Filter, typename Job>
+class SideBySide {
+ public:
+  explicit SideBySide(const std::vector<Filter>& filters)
+      : alone_(filters), together_(filters), rowsAlone_(signals(static_cast<int>(filters.size()))), rowsTogether_(rowsAlone_) {
+    for (std::size_t f = 0; f < filters.size(); ++f) jobs_.push_back({&together_[f], rowsTogether_[f].data()});
+  }
+  const Job* jobs() const { return jobs_.data(); }
+  int size() const { return static_cast<int>(jobs_.size()); }
+  void runAlone(int count) {
+    for (std::size_t f = 0; f < alone_.size(); ++f) alone_[f].process(rowsAlone_[f].data(), count);
+  }
+  void expectSame() const {
+    for (std::size_t f = 0; f < alone_.size(); ++f) {
+      EXPECT_TRUE(sameBits(rowsAlone_[f], rowsTogether_[f])) << f;
+      EXPECT_TRUE(sameState(alone_[f], together_[f])) << f;
     }
+  }
+
+ private:
+  std::vector<Filter> alone_, together_;
+  std::vector<std::vector<double>> rowsAlone_, rowsTogether_;
+  std::vector<Job> jobs_;
+};
+
+using ChannelFiltersSideBySide = SideBySide<ChannelFilter, ChannelFilterJob>;
+using BiquadsSideBySide = SideBySide<Biquad, BiquadJob>;
+
+TEST(FilterLanes, ChannelFiltersSideBySideMatchEachAlone) {
+  ChannelFiltersSideBySide filters(channelFilters(kFilters));
+  for (int count : kBlocks) {
+    filters.runAlone(count);
+    runChannelFilters(filters.jobs(), filters.size(), count);
+    filters.expectSame();
   }
 }
 
 TEST(FilterLanes, BiquadsSideBySideMatchEachAlone) {
-  std::vector<LowPass> low(kFilters);
-  std::vector<BandPass> band(kFilters);
-  std::vector<Biquad> alone;
-  for (int f = 0; f < kFilters; ++f) {
-    Filter& section = f % 2 == 0 ? static_cast<Filter&>(low[f]) : static_cast<Filter&>(band[f]);
-    section.setLimitsForRate(44100);
-    section.quality = 0.55 + 0.1 * f;
-    section.sweepTo(0.1 + 0.06 * f);
-    alone.push_back(section);
-  }
-  std::vector<Biquad> together = alone;
-  auto rowsAlone = signals(), rowsTogether = signals();
-  std::vector<BiquadJob> jobs;
-  for (int f = 0; f < kFilters; ++f) jobs.push_back({&together[f], rowsTogether[f].data()});
+  BiquadsSideBySide sections(sorvel::sections(kFilters));
   for (int count : kBlocks) {
-    for (int f = 0; f < kFilters; ++f) alone[f].process(rowsAlone[f].data(), count);
-    runBiquads(jobs.data(), kFilters, count);
-    for (int f = 0; f < kFilters; ++f) {
-      EXPECT_TRUE(sameBits(rowsAlone[f], rowsTogether[f])) << f;
-      EXPECT_TRUE(sameBits({alone[f].x1, alone[f].x2, alone[f].y1, alone[f].y2, alone[f].offset},
-                           {together[f].x1, together[f].x2, together[f].y1, together[f].y2, together[f].offset}))
-          << f;
-    }
+    sections.runAlone(count);
+    runBiquads(sections.jobs(), sections.size(), count);
+    sections.expectSame();
+  }
+}
+
+// With AVX-512 the two kinds run beside each other: in eights, two and two groups, one (a part
+// group) and two, then the biquads left over alone (two groups, the second a part group).
+TEST(FilterLanes, BothKindsTogetherMatchEachAlone) {
+  ChannelFiltersSideBySide filters(channelFilters(kFilters));
+  BiquadsSideBySide sections(sorvel::sections(2 * kFilters + 3));
+  for (int count : kBlocks) {
+    filters.runAlone(count);
+    sections.runAlone(count);
+    runFilters(filters.jobs(), filters.size(), sections.jobs(), sections.size(), count);
+    filters.expectSame();
+    sections.expectSame();
   }
 }
 

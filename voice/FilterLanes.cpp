@@ -39,4 +39,14 @@ void runBiquads(const BiquadJob* jobs, int jobCount, int count) {
   if (done < jobCount) jobs[done].section->process(jobs[done].values, count);
 }
 
+void runFilters(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
+                int count) {
+  if (vectorLevel() >= VectorLevel::kAvx512) {
+    runFiltersAvx512(channel, channelCount, biquad, biquadCount, count);
+    return;
+  }
+  runChannelFilters(channel, channelCount, count);
+  runBiquads(biquad, biquadCount, count);
+}
+
 }  // namespace sorvel

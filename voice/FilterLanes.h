@@ -23,6 +23,9 @@ struct BiquadJob {
 
 void runChannelFilters(const ChannelFilterJob* jobs, int jobCount, int count);
 void runBiquads(const BiquadJob* jobs, int jobCount, int count);
+// Both kinds; with AVX-512 a kind's groups run beside the other's.
+void runFilters(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
+                int count);
 
 // Filter jobs gathered from several voices and run together. Sized once for a number of voices;
 // adding a job never allocates.
@@ -35,10 +38,7 @@ class FilterJobs {
   void clear() { channelCount_ = biquadCount_ = 0; }
   void add(ChannelFilter& filter, double* values) { channel_[static_cast<std::size_t>(channelCount_++)] = {&filter, values}; }
   void add(Biquad& section, double* values) { biquad_[static_cast<std::size_t>(biquadCount_++)] = {&section, values}; }
-  void run(int count) const {
-    runChannelFilters(channel_.data(), channelCount_, count);
-    runBiquads(biquad_.data(), biquadCount_, count);
-  }
+  void run(int count) const { runFilters(channel_.data(), channelCount_, biquad_.data(), biquadCount_, count); }
 
  private:
   std::vector<ChannelFilterJob> channel_;
@@ -54,5 +54,7 @@ int runChannelFiltersAvx2(const ChannelFilterJob* jobs, int jobCount, int count)
 int runBiquadsAvx2(const BiquadJob* jobs, int jobCount, int count);
 int runChannelFiltersAvx512(const ChannelFilterJob* jobs, int jobCount, int count);
 int runBiquadsAvx512(const BiquadJob* jobs, int jobCount, int count);
+void runFiltersAvx512(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
+                      int count);
 
 }  // namespace sorvel

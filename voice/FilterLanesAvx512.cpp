@@ -67,6 +67,7 @@ inline void scatter(Lanes lanes, double (&values)[kLanes]) { _mm512_storeu_pd(va
 // One group of eight channel filters. A group with fewer jobs repeats its first job in the spare
 // lanes, which are computed but never written back.
 struct ChannelGroup {
+  using Job = ChannelFilterJob;
   Lanes G0, g, beta2, beta3, k, s1, s2, s3, guard;
 
   void load(const ChannelFilterJob* jobs, int real) {
@@ -132,6 +133,7 @@ struct ChannelGroup {
 };
 
 struct BiquadGroup {
+  using Job = BiquadJob;
   Lanes a1, a2, b0, b1, x1, x2, y1, y2, guard;
 
   void load(const BiquadJob* jobs, int real) {
@@ -198,29 +200,35 @@ struct BiquadGroup {
   }
 };
 
-// H groups (the last with 1..8 jobs, the others full) run interleaved, so that their independent
-// recursions fill the processor. The samples go through in blocks of eight per row, turned into
-// one vector per sample; a block's spare samples at the end of the run are masked off.
-template <typename Group, int H, typename Job>
-void runBatch(const Job* jobs, int jobCount, int count) {
+// H groups of one kind (the last with 1..8 jobs, the others full), stepped together with the
+// groups of another batch so that their independent recursions fill the processor. The samples go
+// through in blocks of eight per row, turned into one vector per sample; a block's spare samples
+// at the end of the run are masked off. Every loop over the groups is unrolled, so that the
+// groups' states stay in registers.
+template <typename Group, int H>
+struct Batch {
+  using Job = typename Group::Job;
+  const Job* jobs;
   Group group[H];
   double* rows[H][kLanes];
   int real[H];
   Lanes evenGuard[H], oddGuard[H];
-  // Every loop over the groups is unrolled, so that the groups' states stay in registers.
-  for (int h = 0; h < H; ++h) {
-    const int left = jobCount - kLanes * h;
-    real[h] = left < kLanes ? left : kLanes;
-    const Job* groupJobs = jobs + kLanes * h;
-    group[h].load(groupJobs, real[h]);
-    for (int l = 0; l < kLanes; ++l) rows[h][l] = groupJobs[l < real[h] ? l : 0].values;
-    evenGuard[h] = group[h].guard;
-    oddGuard[h] = -group[h].guard;
-  }
   Lanes block[H][kLanes];
-  for (int i = 0; i < count; i += kLanes) {
-    const int n = count - i < kLanes ? count - i : kLanes;
-    const __mmask8 samples = static_cast<__mmask8>((1u << n) - 1u);
+
+  Batch(const Job* batchJobs, int jobCount) : jobs(batchJobs) {
+#pragma GCC unroll 4
+    for (int h = 0; h < H; ++h) {
+      const int left = jobCount - kLanes * h;
+      real[h] = left < kLanes ? left : kLanes;
+      const Job* groupJobs = jobs + kLanes * h;
+      group[h].load(groupJobs, real[h]);
+      for (int l = 0; l < kLanes; ++l) rows[h][l] = groupJobs[l < real[h] ? l : 0].values;
+      evenGuard[h] = group[h].guard;
+      oddGuard[h] = -group[h].guard;
+    }
+  }
+
+  void read(int i, int n, __mmask8 samples) {
 #pragma GCC unroll 4
     for (int h = 0; h < H; ++h) {
       for (int l = 0; l < kLanes; ++l) {
@@ -228,14 +236,15 @@ void runBatch(const Job* jobs, int jobCount, int count) {
       }
       transpose(block[h]);
     }
-    // Blocks start at even samples: the guard's sign alternates with the sample's place in the block.
-    for (int s = 0; s < n; s += 2) {
+  }
+
+  // Blocks start at even samples: the guard's sign alternates with the sample's place in the block.
+  void step(int s) {
 #pragma GCC unroll 4
-      for (int h = 0; h < H; ++h) block[h][s] = group[h].step(block[h][s], evenGuard[h]);
-      if (s + 1 == n) break;
-#pragma GCC unroll 4
-      for (int h = 0; h < H; ++h) block[h][s + 1] = group[h].step(block[h][s + 1], oddGuard[h]);
-    }
+    for (int h = 0; h < H; ++h) block[h][s] = group[h].step(block[h][s], s % 2 == 0 ? evenGuard[h] : oddGuard[h]);
+  }
+
+  void write(int i, int n, __mmask8 samples) {
 #pragma GCC unroll 4
     for (int h = 0; h < H; ++h) {
       transpose(block[h]);
@@ -248,29 +257,75 @@ void runBatch(const Job* jobs, int jobCount, int count) {
       }
     }
   }
-  for (int h = 0; h < H; ++h) group[h].store(jobs + kLanes * h, real[h], count % 2 == 0 ? evenGuard[h] : oddGuard[h]);
+
+  void finish(int count) {
+#pragma GCC unroll 4
+    for (int h = 0; h < H; ++h) group[h].store(jobs + kLanes * h, real[h], count % 2 == 0 ? evenGuard[h] : oddGuard[h]);
+  }
+};
+
+// No groups: the other batch runs alone.
+template <typename Group>
+struct Batch<Group, 0> {
+  Batch(const typename Group::Job*, int) {}
+  void read(int, int, __mmask8) {}
+  void step(int) {}
+  void write(int, int, __mmask8) {}
+  void finish(int) {}
+};
+
+template <typename GroupA, int HA, typename GroupB, int HB>
+void runBatches(const typename GroupA::Job* jobsA, int countA, const typename GroupB::Job* jobsB, int countB, int count) {
+  Batch<GroupA, HA> a(jobsA, countA);
+  Batch<GroupB, HB> b(jobsB, countB);
+  for (int i = 0; i < count; i += kLanes) {
+    const int n = count - i < kLanes ? count - i : kLanes;
+    const __mmask8 samples = static_cast<__mmask8>((1u << n) - 1u);
+    a.read(i, n, samples);
+    b.read(i, n, samples);
+    for (int s = 0; s < n; s += 2) {
+      a.step(s);
+      b.step(s);
+      if (s + 1 == n) break;
+      a.step(s + 1);
+      b.step(s + 1);
+    }
+    a.write(i, n, samples);
+    b.write(i, n, samples);
+  }
+  a.finish(count);
+  b.finish(count);
 }
 
-constexpr int kGroupsInFlight = 3;
+// Groups of eight: a channel filter's recursion is long, a biquad's short. Alone, three groups
+// of a kind fill the processor; two of each run together where there are both.
+constexpr int kGroupsAlone = 3;
+constexpr int kGroupsTogether = 2;
 
-// The jobs left after the full batches: the fewest groups that hold them.
-template <typename Group, int H, typename Job>
-void runRest(const Job* jobs, int jobCount, int count) {
+int groupsFor(int jobs) { return (jobs + kLanes - 1) / kLanes; }
+
+// One kind alone: the fewest groups that hold the jobs, at most kGroupsAlone.
+template <typename Group, int H = kGroupsAlone>
+void runAlone(const typename Group::Job* jobs, int jobCount, int count) {
   if constexpr (H > 0) {
-    if (jobCount > kLanes * (H - 1)) {
-      runBatch<Group, H>(jobs, jobCount, count);
+    if (groupsFor(jobCount) == H) {
+      runBatches<Group, H, Group, 0>(jobs, jobCount, nullptr, 0, count);
     } else {
-      runRest<Group, H - 1>(jobs, jobCount, count);
+      runAlone<Group, H - 1>(jobs, jobCount, count);
     }
   }
 }
 
-template <typename Group, typename Job>
-void runAll(const Job* jobs, int jobCount, int count) {
-  constexpr int kBatch = kLanes * kGroupsInFlight;
-  int done = 0;
-  for (; jobCount - done >= kBatch; done += kBatch) runBatch<Group, kGroupsInFlight>(jobs + done, kBatch, count);
-  runRest<Group, kGroupsInFlight>(jobs + done, jobCount - done, count);
+template <typename Group>
+void runAll(const typename Group::Job* jobs, int jobCount, int count) {
+  constexpr int kBatch = kLanes * kGroupsAlone;
+  for (; jobCount > 0; jobs += kBatch, jobCount -= kBatch) runAlone<Group>(jobs, jobCount < kBatch ? jobCount : kBatch, count);
+}
+
+template <int HC, int HB>
+void runTogether(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
+                 int count) {
+  runBatches<ChannelGroup, HC, BiquadGroup, HB>(channel, channelCount, biquad, biquadCount, count);
 }
 
 }  // namespace
@@ -283,6 +338,31 @@ int runChannelFiltersAvx512(const ChannelFilterJob* jobs, int jobCount, int coun
 int runBiquadsAvx512(const BiquadJob* jobs, int jobCount, int count) {
   if (count > 0) runAll<BiquadGroup>(jobs, jobCount, count);
   return jobCount;
+}
+
+void runFiltersAvx512(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
+                      int count) {
+  if (count <= 0) return;
+  constexpr int kBatch = kLanes * kGroupsTogether;
+  while (channelCount > 0 && biquadCount > 0) {
+    const int c = channelCount < kBatch ? channelCount : kBatch;
+    const int b = biquadCount < kBatch ? biquadCount : kBatch;
+    if (c > kLanes && b > kLanes) {
+      runTogether<2, 2>(channel, c, biquad, b, count);
+    } else if (c > kLanes) {
+      runTogether<2, 1>(channel, c, biquad, b, count);
+    } else if (b > kLanes) {
+      runTogether<1, 2>(channel, c, biquad, b, count);
+    } else {
+      runTogether<1, 1>(channel, c, biquad, b, count);
+    }
+    channel += c;
+    channelCount -= c;
+    biquad += b;
+    biquadCount -= b;
+  }
+  runAll<ChannelGroup>(channel, channelCount, count);
+  runAll<BiquadGroup>(biquad, biquadCount, count);
 }
 
 }  // namespace sorvel
