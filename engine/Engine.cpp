@@ -182,22 +182,17 @@ void Engine::renderQuietSubBlock(double* left, double* right, int count) {
   // Hours of silence at a high rate would run the count past what an int holds.
   if (voicesBehind_ >= (1 << 30)) catchUpVoices();
   double* out[2] = {left != nullptr ? left : discard_.data(), right != nullptr ? right : discard_.data()};
-  if (highPassCycle_.known()) ++quietSubBlocks_;
-  if (highPassCycle_.known() && highPassCycle_.period() == 2) {
-    output_.mixAlternating({highPassCycle_.output(0), highPassCycle_.output(1)}, out[0], out[1], count);
-    highPassCycle_.skip(highPass_, count);
+  double* synthe = syntheBus_.data();
+  double* instrument = instrumentBus_.data();
+  std::fill(instrument, instrument + count, 0.0);
+  if (highPassCycle_.known()) {
+    highPassCycle_.advance(highPass_, synthe, count);
+    ++quietSubBlocks_;
   } else {
-    double* synthe = syntheBus_.data();
-    double* instrument = instrumentBus_.data();
-    std::fill(instrument, instrument + count, 0.0);
-    if (highPassCycle_.known()) {
-      highPassCycle_.advance(highPass_, synthe, count);
-    } else {
-      std::fill(synthe, synthe + count, 0.0);
-      highPassCycle_.processWatching(highPass_, synthe, count);
-    }
-    output_.mix(synthe, instrument, out[0], out[1], count);
+    std::fill(synthe, synthe + count, 0.0);
+    highPassCycle_.processWatching(highPass_, synthe, count);
   }
+  output_.mix(synthe, instrument, out[0], out[1], count);
 }
 
 }  // namespace sorvel

@@ -77,10 +77,13 @@ class Engine {
   // The value handed to the voices for a parameter's real value.
   static double voiceValue(int index, double value);
 
-  // While no voice sounds, the render skips the work whose result it knows (silent voices, the
-  // high-pass's settled cycle, the chorus fed by it), with the same output to the bit. Off, it
-  // computes everything; tests compare the two.
-  void setQuietShortcuts(bool on) { quietShortcuts_ = on; }
+  // The render skips the work whose result it knows (while no voice sounds: the silent voices and
+  // the high-pass's settled cycle; the chorus delays' glide in closed form), with the same output
+  // to the bit. Off, it computes everything sample by sample; tests compare the two.
+  void setShortcuts(bool on) {
+    quietShortcuts_ = on;
+    output_.closedFormGlide = on;
+  }
   // Sub-blocks rendered from the high-pass's settled cycle, since construction.
   long quietSubBlocks() const { return quietSubBlocks_; }
 

@@ -37,22 +37,19 @@ void HighPassCycle::processWatching(Biquad& filter, double* out, int count) {
       watching_ = false;
       period_ = watched_;
       phase_ = 0;
+      span_ = static_cast<int>(outputs_.size()) / period_ * period_;
+      for (int i = period_; i < span_; ++i) outputs_[static_cast<std::size_t>(i)] = outputs_[static_cast<std::size_t>(i - period_)];
     }
   }
 }
 
 void HighPassCycle::advance(Biquad& filter, double* out, int count) {
   for (int done = 0; done < count;) {
-    const int length = std::min(count - done, period_ - phase_);
+    const int length = std::min(count - done, span_ - phase_);
     std::memcpy(out + done, outputs_.data() + phase_, sizeof(double) * static_cast<std::size_t>(length));
     done += length;
     phase_ = (phase_ + length) % period_;
   }
-  skip(filter, 0);
-}
-
-void HighPassCycle::skip(Biquad& filter, int count) {
-  phase_ = (phase_ + count) % period_;
   const State& s = states_[static_cast<std::size_t>(phase_)];
   filter.x1 = s.x1;
   filter.x2 = s.x2;

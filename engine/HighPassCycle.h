@@ -25,9 +25,6 @@ class HighPassCycle {
 
   // For a known cycle: the next count outputs into out, and the filter's state moved on.
   void advance(Biquad& filter, double* out, int count);
-  // The same without the outputs; output(n) is the output n samples on.
-  void skip(Biquad& filter, int count);
-  double output(int n) const { return outputs_[static_cast<std::size_t>((phase_ + n) % period_)]; }
 
  private:
   struct State {
@@ -42,7 +39,9 @@ class HighPassCycle {
   int phase_ = 0;    // position in the cycle of the filter's current state
   int watched_ = 0;  // samples since the first watched state
   std::array<State, kLongestPeriod> states_{};  // the cycle's states, from the first watched one
-  std::array<double, kLongestPeriod> outputs_{};
+  // The cycle's outputs, repeated over span_ samples so that a block is one copy.
+  std::array<double, 4 * kLongestPeriod> outputs_{};
+  int span_ = 0;
 };
 
 }  // namespace sorvel

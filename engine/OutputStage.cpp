@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "dsp/Conversions.h"
-#include "engine/ChorusAlternating.h"
+#include "engine/ChorusKernels.h"
 
 namespace sorvel {
 
@@ -24,26 +24,11 @@ double unitInterval(double x) {
   return x > 1.0 ? 1.0 : x;
 }
 
-// out[n] = pair[n & 1].
-void fillAlternating(double* out, const double pair[2], int count) {
-  const double even = pair[0];
-  const double odd = pair[1];
-  int n = 0;
-  for (; n + 2 <= count; n += 2) {
-    out[n] = even;
-    out[n + 1] = odd;
-  }
-  if (n < count) out[n] = even;
-}
-
-bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
-
 // Whether count steps of `delay += step`, rounded at each step, are delay + n x glide exactly for
-// one glide, with every delay of the run whole samples inside a line of this length (1 to
-// length - 1 back). Between two powers of two the doubles are the multiples of one grid step u;
+// one glide, with every delay of the run from 1 to below `limit` samples. Between two powers of two the doubles are the multiples of one grid step u;
 // a delay on that grid plus the step rounds to the delay plus the step rounded to the grid, as
 // long as the sum stays between those powers and the step is no tie between two grid points.
-bool exactGlide(double delay, double step, int count, int length, double& glide) {
+bool exactGlide(double delay, double step, int count, double limit, double& glide) {
   if (!(delay >= 1.0 && delay < 1e9) || !(std::fabs(step) < 1e9) || count < 1) return false;
   // The power of two at or below the delay, and the grid step 2^-52 of it.
   const double lower = std::bit_cast<double>(std::bit_cast<std::uint64_t>(delay) & 0x7FF0000000000000ull);
@@ -60,7 +45,7 @@ bool exactGlide(double delay, double step, int count, int length, double& glide)
   const double first = delay + step;
   const double final = last + step;
   if (std::min(first, final) < lower + grid || std::max(first, final) >= upper - grid) return false;
-  return std::min(delay, last) >= 1.0 && std::max(delay, last) < length;
+  return std::min(delay, last) >= 1.0 && std::max(delay, last) < limit;
 }
 
 }  // namespace
@@ -72,10 +57,7 @@ void OutputStage::setSampleRate(double rate, int controlPeriod) {
     lineLength = std::max(1, truncateToInt(kMaximumDelaySeconds * rate + 1.0));
     for (auto& line : lines) line.assign(static_cast<std::size_t>(lineLength), 0.0);
   }
-  const auto period = static_cast<std::size_t>(std::max(1, controlPeriod));
-  alternatingSynthe_.assign(period, 0.0);
-  silence_.assign(period, 0.0);
-  linesAlternating_ = false;
+
   // 999/R covers the distance in about one millisecond; below 1000 Hz a tick is longer than a
   // millisecond and the glide is held to one tick so that it never overshoots.
   delayGlide = std::min(kDelayGlidePerSecond / rate, 1.0 / std::max(1, controlPeriod));
@@ -154,126 +136,94 @@ void OutputStage::stepModulation() {
 
 void OutputStage::mix(const double* synthe, const double* instrument, double* left, double* right, int count) {
   if (chorusOn) {
-    linesAlternating_ = false;
     mixChorus(synthe, instrument, left, right, count);
   } else {
     mixDry(synthe, instrument, left, right, count);
   }
 }
 
-void OutputStage::mixAlternating(const std::array<double, 2>& synthe, double* left, double* right, int count) {
-  if (count <= 0) return;
-  if (!chorusOn) {
-    const double silent[2] = {0.0, 0.0};
-    double l[2], r[2];
-    mixDry(synthe.data(), silent, l, r, 2);
-    fillAlternating(left, l, count);
-    fillAlternating(right, r, count);
-    return;
-  }
-  if (!mixChorusAlternating(synthe, left, right, count)) {
-    const int piece = static_cast<int>(alternatingSynthe_.size());
-    for (int done = 0; done < count; done += piece) {
-      const int length = std::min(piece, count - done);
-      for (int n = 0; n < length; ++n) alternatingSynthe_[static_cast<std::size_t>(n)] = synthe[(done + n) & 1];
-      mixChorus(alternatingSynthe_.data(), silence_.data(), left + done, right + done, length);
-    }
-    // Lines that held the alternation still do, count samples on.
-    if (linesAlternating_ && (count & 1) != 0) {
-      for (auto& values : lineValues_) std::swap(values[0], values[1]);
-    }
-  }
-}
-
-bool OutputStage::linesAlternate(const std::array<std::array<double, 2>, 3>& values) const {
-  for (std::size_t k = 0; k < 3; ++k) {
-    const double* line = lines[k].data();
-    // The entry m places before the write position holds the sample m back, of m's parity.
-    // Oldest first: a stale entry is likeliest there.
-    for (int m = lineLength; m >= 1; --m) {
-      int j = writePosition - m;
-      if (j < 0) j += lineLength;
-      if (!sameBits(line[j], values[k][static_cast<std::size_t>(m & 1)])) return false;
-    }
-  }
-  return true;
-}
-
-bool OutputStage::mixChorusAlternating(const std::array<double, 2>& synthe, double* left, double* right,
-                                       int count) {
-  // What mixChorus computes from each of the two bus values: the lines' inputs and the dry mix.
-  std::array<std::array<double, 2>, 3> values;
-  std::array<double, 2> dryLeft, dryRight;
-  for (std::size_t p = 0; p < 2; ++p) {
-    const double s = synthe[p];
-    const double i = 0.0;
-    const double wetLeft = i * instrumentWet.left + s * syntheWet.left;
-    const double wetRight = i * instrumentWet.right + s * syntheWet.right;
-    values[0][p] = 0.5 * wetLeft;
-    values[1][p] = 0.25 * (wetLeft + wetRight);
-    values[2][p] = 0.5 * wetRight;
-    dryLeft[p] = i * instrumentDry.left + s * syntheDry.left;
-    dryRight[p] = i * instrumentDry.right + s * syntheDry.right;
-  }
-  bool same = linesAlternating_;
-  for (std::size_t k = 0; k < 3 && same; ++k) {
-    same = sameBits(values[k][0], lineValues_[k][0]) && sameBits(values[k][1], lineValues_[k][1]);
-  }
-  if (!same) {
-    linesAlternating_ = linesAlternate(values);
-    lineValues_ = values;
-    if (!linesAlternating_) return false;
-  }
-  std::array<double, 3> glide;
-  for (std::size_t k = 0; k < 3; ++k) {
-    if (!exactGlide(delays[k], delaySteps[k], count, lineLength, glide[k])) return false;
-  }
-
-  AlternatingChorus run;
-  for (std::size_t k = 0; k < 3; ++k) {
-    run.start[k] = delays[k];
-    run.glide[k] = glide[k];
-    run.values[k][0] = values[k][0];
-    run.values[k][1] = values[k][1];
-  }
-  for (std::size_t p = 0; p < 2; ++p) {
-    run.dryLeft[p] = dryLeft[p];
-    run.dryRight[p] = dryRight[p];
-  }
-  chorusAlternating(run, left, right, count);
-
-  for (std::size_t k = 0; k < 3; ++k) delays[k] = run.start[k] + count * glide[k];
-  // Each entry written takes the value of the sample a line's length back; in a line of even
-  // length that is the value it holds already.
-  if (lineLength % 2 != 0) {
-    for (std::size_t k = 0; k < 3; ++k) {
-      double* line = lines[k].data();
-      int j = writePosition;
-      for (int n = 0; n < count; ++n) {
-        line[j] = values[k][static_cast<std::size_t>(n & 1)];
-        if (++j == lineLength) j = 0;
-      }
-    }
-  }
-  writePosition = (writePosition + count) % lineLength;
-  if ((count & 1) != 0) {
-    for (auto& v : lineValues_) std::swap(v[0], v[1]);
-  }
-  return true;
-}
-
 void OutputStage::mixDry(const double* synthe, const double* instrument, double* left, double* right,
                          int count) const {
-  for (int n = 0; n < count; ++n) {
-    const double s = synthe[n];
-    const double i = instrument[n];
-    left[n] = i * instrumentDry.left + s * syntheDry.left;
-    right[n] = i * instrumentDry.right + s * syntheDry.right;
+  chorusWrite(mixOf(synthe, instrument), nullptr, 0, left, right, 0, count);
+}
+
+ChorusMix OutputStage::mixOf(const double* synthe, const double* instrument) const {
+  return {synthe,           instrument,        syntheWet.left,  syntheWet.right, instrumentWet.left, instrumentWet.right,
+          syntheDry.left,   syntheDry.right,   instrumentDry.left, instrumentDry.right};
+}
+
+// With every delay's glide exact over the block, the lines' inputs and the dry mix are written
+// first and each tap is added afterwards. That reads what the serial loop reads: a delay of at
+// least one sample reads entries written earlier, and one of at most lineLength - count never
+// reaches an entry this block writes later.
+void OutputStage::mixChorus(const double* synthe, const double* instrument, double* left, double* right,
+                            int count) {
+  std::array<double, 3> glide;
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (!closedFormGlide || !exactGlide(delays[k], delaySteps[k], count, lineLength - count + 1, glide[k])) {
+      mixChorusSerial(synthe, instrument, left, right, count);
+      return;
+    }
+  }
+  double* const lineStarts[3] = {lines[0].data(), lines[1].data(), lines[2].data()};
+  const ChorusMix mix = mixOf(synthe, instrument);
+  const int beforeWrap = std::min(count, lineLength - writePosition);
+  chorusWrite(mix, lineStarts, writePosition, left, right, 0, beforeWrap);
+  chorusWrite(mix, lineStarts, writePosition - lineLength, left, right, beforeWrap, count);
+
+  addTaps(0, glide[0], left, nullptr, count);
+  addTaps(1, glide[1], right, nullptr, count);
+  addTaps(2, glide[2], left, right, count);
+
+  writePosition = (writePosition + count) % lineLength;
+  for (std::size_t k = 0; k < 3; ++k) delays[k] = delays[k] + count * glide[k];
+}
+
+namespace {
+
+// The first sample from `from` on whose delay has another whole part than `back`, or count: the
+// delays of a run with an exact glide are exact and move one way.
+int wholePartChange(double start, double glide, int back, int from, int count) {
+  const auto changed = [&](int n) { return static_cast<int>(start + n * glide) != back; };
+  if (glide == 0.0 || !changed(count - 1)) return count;
+  const double estimate = ((glide > 0.0 ? back + 1.0 : static_cast<double>(back)) - start) / glide;
+  int n = !(estimate > from) ? from : estimate >= count - 1 ? count - 1 : static_cast<int>(estimate);
+  while (n > from && changed(n - 1)) --n;
+  while (!changed(n)) ++n;
+  return n;
+}
+
+}  // namespace
+
+void OutputStage::addTaps(std::size_t k, double glide, double* out, double* out2, int count) {
+  const double* line = lines[k].data();
+  const double start = delays[k];
+  for (int n = 0; n < count;) {
+    const int back = static_cast<int>(start + n * glide);
+    const int end = wholePartChange(start, glide, back, n, count);
+    while (n < end) {
+      int p = writePosition + n - back;
+      if (p < 0) p += lineLength;
+      if (p >= lineLength) p -= lineLength;
+      const ChorusTap tap{line, p - n, start, glide, static_cast<double>(back)};
+      if (p == lineLength - 1) {
+        // The entry after the last is the first.
+        const double f = (start + n * glide) - tap.whole;
+        const double value = f * line[p] + (1 - f) * line[0];
+        out[n] = out[n] + value;
+        if (out2 != nullptr) out2[n] = out2[n] + value;
+        ++n;
+        continue;
+      }
+      const int length = std::min(end - n, lineLength - 1 - p);
+      chorusTap(tap, out, out2, n, n + length);
+      n += length;
+    }
   }
 }
 
-void OutputStage::mixChorus(const double* synthe, const double* instrument, double* left, double* right,
-                            int count) {
+void OutputStage::mixChorusSerial(const double* synthe, const double* instrument, double* left, double* right,
+                                  int count) {
   double* line1 = lines[0].data();
   double* line2 = lines[1].data();
   double* line3 = lines[2].data();

@@ -5,6 +5,7 @@
 #include <array>
 #include <vector>
 
+#include "engine/ChorusKernels.h"
 #include "engine/TriangleLfo.h"
 
 namespace sorvel {
@@ -43,11 +44,6 @@ class OutputStage {
   // Mixes count samples of both buses into left and right (written, not added).
   void mix(const double* synthe, const double* instrument, double* left, double* right, int count);
 
-  // The same as mix() with a silent Instrument bus and a Synthe bus that alternates between
-  // synthe[0] and synthe[1], starting with synthe[0]; the result is the same to the bit. Once the
-  // chorus lines hold nothing but that alternation, the delays' glide is taken in closed form.
-  void mixAlternating(const std::array<double, 2>& synthe, double* left, double* right, int count);
-
   // State, readable by tests and the benchmark.
   TriangleLfo chorusLfo1;
   TriangleLfo chorusLfo2;
@@ -61,6 +57,7 @@ class OutputStage {
   std::array<double, 3> delaySteps{};
 
   bool chorusOn = false;
+  bool closedFormGlide = true;  // off: the chorus always runs sample by sample
   double syntheMix = 0.5;
   double instrumentMix = 0.5;
   double chorusDepth = 0.3 * kDepthScale;
@@ -76,14 +73,9 @@ class OutputStage {
  private:
   void mixDry(const double* synthe, const double* instrument, double* left, double* right, int count) const;
   void mixChorus(const double* synthe, const double* instrument, double* left, double* right, int count);
-  bool mixChorusAlternating(const std::array<double, 2>& synthe, double* left, double* right, int count);
-  bool linesAlternate(const std::array<std::array<double, 2>, 3>& values) const;
-
-  // Expanded bus contents for the alternating mix when it has to run sample by sample.
-  std::vector<double> alternatingSynthe_, silence_;
-  // The lines hold only an alternation whose next two values are lineValues_[line][0] and [1].
-  bool linesAlternating_ = false;
-  std::array<std::array<double, 2>, 3> lineValues_{};
+  void mixChorusSerial(const double* synthe, const double* instrument, double* left, double* right, int count);
+  void addTaps(std::size_t k, double glide, double* out, double* out2, int count);
+  ChorusMix mixOf(const double* synthe, const double* instrument) const;
 };
 
 }  // namespace sorvel

@@ -1,0 +1,53 @@
+#include "engine/ChorusKernels.h"
+
+#include "dsp/VectorLevel.h"
+
+namespace sorvel {
+
+void chorusWriteScalar(const ChorusMix& m, double* const* lines, int shift, double* left, double* right, int from,
+                       int to) {
+  for (int n = from; n < to; ++n) {
+    const double s = m.synthe[n];
+    const double i = m.instrument[n];
+    if (lines != nullptr) {
+      const double wetLeft = i * m.instrumentWetLeft + s * m.syntheWetLeft;
+      const double wetRight = i * m.instrumentWetRight + s * m.syntheWetRight;
+      lines[0][n + shift] = 0.5 * wetLeft;
+      lines[1][n + shift] = 0.25 * (wetLeft + wetRight);
+      lines[2][n + shift] = 0.5 * wetRight;
+    }
+    left[n] = i * m.instrumentDryLeft + s * m.syntheDryLeft;
+    right[n] = i * m.instrumentDryRight + s * m.syntheDryRight;
+  }
+}
+
+void chorusTapScalar(const ChorusTap& t, double* out, double* out2, int from, int to) {
+  for (int n = from; n < to; ++n) {
+    const double f = (t.start + n * t.glide) - t.whole;
+    const double tap = f * t.line[n + t.shift] + (1 - f) * t.line[n + t.shift + 1];
+    out[n] = out[n] + tap;
+    if (out2 != nullptr) out2[n] = out2[n] + tap;
+  }
+}
+
+void chorusWrite(const ChorusMix& mix, double* const* lines, int shift, double* left, double* right, int from, int to) {
+  const VectorLevel level = vectorLevel();
+  if (level >= VectorLevel::kAvx512) {
+    from = chorusWriteAvx512(mix, lines, shift, left, right, from, to);
+  } else if (level >= VectorLevel::kAvx2) {
+    from = chorusWriteAvx2(mix, lines, shift, left, right, from, to);
+  }
+  chorusWriteScalar(mix, lines, shift, left, right, from, to);
+}
+
+void chorusTap(const ChorusTap& tap, double* out, double* out2, int from, int to) {
+  const VectorLevel level = vectorLevel();
+  if (level >= VectorLevel::kAvx512) {
+    from = chorusTapAvx512(tap, out, out2, from, to);
+  } else if (level >= VectorLevel::kAvx2) {
+    from = chorusTapAvx2(tap, out, out2, from, to);
+  }
+  chorusTapScalar(tap, out, out2, from, to);
+}
+
+}  // namespace sorvel

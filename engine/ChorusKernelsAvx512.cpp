@@ -1,0 +1,56 @@
+// Built with -mavx512f -mavx512dq (and without FMA): eight samples per step, each lane the scalar
+// loop's arithmetic in its order; the last step stores only the lanes below the end.
+#include <immintrin.h>
+
+#include "engine/ChorusKernels.h"
+
+namespace sorvel {
+
+namespace {
+
+__mmask8 lanesBelow(int n, int to) { return to - n >= 8 ? 0xFF : static_cast<__mmask8>((1u << (to - n)) - 1); }
+
+}  // namespace
+
+int chorusWriteAvx512(const ChorusMix& m, double* const* lines, int shift, double* left, double* right, int from,
+                      int to) {
+  const __m512d swl = _mm512_set1_pd(m.syntheWetLeft), swr = _mm512_set1_pd(m.syntheWetRight);
+  const __m512d iwl = _mm512_set1_pd(m.instrumentWetLeft), iwr = _mm512_set1_pd(m.instrumentWetRight);
+  const __m512d sdl = _mm512_set1_pd(m.syntheDryLeft), sdr = _mm512_set1_pd(m.syntheDryRight);
+  const __m512d idl = _mm512_set1_pd(m.instrumentDryLeft), idr = _mm512_set1_pd(m.instrumentDryRight);
+  const __m512d half = _mm512_set1_pd(0.5), quarter = _mm512_set1_pd(0.25);
+  for (int n = from; n < to; n += 8) {
+    const __mmask8 k = lanesBelow(n, to);
+    const __m512d s = _mm512_maskz_loadu_pd(k, m.synthe + n);
+    const __m512d i = _mm512_maskz_loadu_pd(k, m.instrument + n);
+    if (lines != nullptr) {
+      const __m512d wetLeft = _mm512_add_pd(_mm512_mul_pd(i, iwl), _mm512_mul_pd(s, swl));
+      const __m512d wetRight = _mm512_add_pd(_mm512_mul_pd(i, iwr), _mm512_mul_pd(s, swr));
+      _mm512_mask_storeu_pd(lines[0] + n + shift, k, _mm512_mul_pd(half, wetLeft));
+      _mm512_mask_storeu_pd(lines[1] + n + shift, k, _mm512_mul_pd(quarter, _mm512_add_pd(wetLeft, wetRight)));
+      _mm512_mask_storeu_pd(lines[2] + n + shift, k, _mm512_mul_pd(half, wetRight));
+    }
+    _mm512_mask_storeu_pd(left + n, k, _mm512_add_pd(_mm512_mul_pd(i, idl), _mm512_mul_pd(s, sdl)));
+    _mm512_mask_storeu_pd(right + n, k, _mm512_add_pd(_mm512_mul_pd(i, idr), _mm512_mul_pd(s, sdr)));
+  }
+  return to;
+}
+
+int chorusTapAvx512(const ChorusTap& t, double* out, double* out2, int from, int to) {
+  const __m512d lane = _mm512_set_pd(7, 6, 5, 4, 3, 2, 1, 0);
+  const __m512d start = _mm512_set1_pd(t.start), glide = _mm512_set1_pd(t.glide), whole = _mm512_set1_pd(t.whole);
+  const __m512d one = _mm512_set1_pd(1.0);
+  for (int n = from; n < to; n += 8) {
+    const __mmask8 k = lanesBelow(n, to);
+    const __m512d position = _mm512_add_pd(_mm512_set1_pd(n), lane);
+    const __m512d f = _mm512_sub_pd(_mm512_add_pd(start, _mm512_mul_pd(position, glide)), whole);
+    const __m512d older = _mm512_maskz_loadu_pd(k, t.line + n + t.shift);
+    const __m512d newer = _mm512_maskz_loadu_pd(k, t.line + n + t.shift + 1);
+    const __m512d tap = _mm512_add_pd(_mm512_mul_pd(f, older), _mm512_mul_pd(_mm512_sub_pd(one, f), newer));
+    _mm512_mask_storeu_pd(out + n, k, _mm512_add_pd(_mm512_maskz_loadu_pd(k, out + n), tap));
+    if (out2 != nullptr) _mm512_mask_storeu_pd(out2 + n, k, _mm512_add_pd(_mm512_maskz_loadu_pd(k, out2 + n), tap));
+  }
+  return to;
+}
+
+}  // namespace sorvel
