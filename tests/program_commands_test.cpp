@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <thread>
 
 #include "instrument/ProgramCommands.h"
 #include "tests/config_test_support.h"
@@ -34,8 +35,10 @@ struct Snapshot {
 class ProgramCommandsTest : public UserFoldersTest {
  protected:
   Snapshot snapshot(Sorvel& plug) const {
-    return {filetest::pictureOf(plug), ini(), plug.startupBankPath(), plug.programFilesFolder(), plug.configuration().midiThru,
-            plug.configuration().ignoreProgramChange, plug.controllerMap(), Synth::rememberedFolder()};
+    return {filetest::pictureOf(plug),       ini(),
+            plug.startupBankPath(),           plug.programFilesFolder(),
+            plug.configuration().midiThru,    plug.configuration().ignoreProgramChange,
+            plug.controllerMap(),             Synth::rememberedFolder()};
   }
 
   std::vector<double> values(Sorvel& plug) const {
@@ -462,4 +465,27 @@ TEST_F(ProgramCommandsTest, ALongPathIsCutToTheConfirmationsLength) {
   ASSERT_EQ(script->calls.size(), 1u);
   EXPECT_EQ(lastCall().text.size(), kMaxConfirmationText);
   EXPECT_EQ(lastCall().text.rfind("The Startup Bank is:\n/bbb", 0), 0u);
+}
+
+// A dialog waits for the user; the audio thread must not wait with it.
+TEST_F(ProgramCommandsTest, NoDialogOpensWhileThePlugInLockIsHeld) {
+  auto plug = makeSorvel();
+  plug->runCommand(command::kCopyProgram);
+  int openedUnderLock = 0;
+  script->onOpen = [&] {
+    std::thread audio([&] {
+      if (!plug->lock().try_lock()) {
+        ++openedUnderLock;
+        return;
+      }
+      plug->lock().unlock();
+    });
+    audio.join();
+  };
+  for (int number = command::kCopyProgram; number < command::kCheckOnlineForUpdate; ++number) {
+    for (int i = 0; i < 4; ++i) answer(MessageAnswer::Yes);
+    plug->runCommand(number);
+  }
+  EXPECT_GT(script->calls.size(), 12u);
+  EXPECT_EQ(openedUnderLock, 0);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,8 @@ struct DialogScript {
   std::deque<MessageAnswer> answers;
   std::deque<std::string> files;
   std::vector<DialogCall> calls;
+  // Runs as each dialog opens.
+  std::function<void()> onOpen;
 
   std::vector<DialogCall> messages() const {
     std::vector<DialogCall> found;
@@ -45,6 +48,7 @@ class ScriptedDialogs : public sorvel::UserDialogs {
   explicit ScriptedDialogs(std::shared_ptr<DialogScript> script) : script_(std::move(script)) {}
 
   MessageAnswer showMessage(const std::string& text, const std::string& caption, MessageButtons buttons) override {
+    opening();
     script_->calls.push_back({DialogCall::Message, text, caption, buttons, "", "", ""});
     if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
     if (script_->answers.empty()) return MessageAnswer::No;
@@ -59,11 +63,13 @@ class ScriptedDialogs : public sorvel::UserDialogs {
     return answer;
   }
   bool chooseFileToOpen(const std::string& startFolder, const std::string& extension, std::string& chosen) override {
+    opening();
     script_->calls.push_back({DialogCall::Open, "", "", MessageButtons::Ok, startFolder, extension, ""});
     return nextFile(chosen);
   }
   bool chooseFileToSave(const std::string& startFolder, const std::string& proposedName, const std::string& extension,
                         std::string& chosen) override {
+    opening();
     script_->calls.push_back({DialogCall::Save, "", "", MessageButtons::Ok, startFolder, extension, proposedName});
     return nextFile(chosen);
   }
@@ -73,6 +79,9 @@ class ScriptedDialogs : public sorvel::UserDialogs {
   }
 
  private:
+  void opening() const {
+    if (script_->onOpen) script_->onOpen();
+  }
   bool nextFile(std::string& chosen) {
     chosen.clear();
     if (script_->files.empty()) return false;
