@@ -2,6 +2,7 @@
 
 #include "editor/IGraphicsEditor.h"
 #include "framework/FxFile.h"
+#include "instrument/UpdateCheck.h"
 #include "platform/ModuleFolder.h"
 #include "platform/Resources.h"
 
@@ -97,6 +98,21 @@ bool Synth::loadFactoryBank() {
   const bool ok = UnserializePresets(bank, position) >= 0;
   informHostOfProgramChange();
   return ok;
+}
+
+// The maker's site and the update check, for the options menu.
+std::string Synth::makerWebPage() const { return kMakerWebPage; }
+
+std::string Synth::visitMakerMenuText() const { return sorvel::visitMakerMenuText(); }
+
+void Synth::visitMakerWebSite() { sorvel::visitMakerWebSite(dialogs()); }
+
+void Synth::checkOnlineForUpdate() {
+  try {
+    checkForUpdate(dialogs(), UpdateServer::fromEnvironment());
+  } catch (...) {
+    // Only running out of memory for the server's name gets here; the host must not see it.
+  }
 }
 
 }  // namespace sorvel

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "instrument/ConfigurationValues.h"
-#include "instrument/Synth.h"
 #include "platform/HttpClient.h"
 
 namespace sorvel {
@@ -115,19 +114,5 @@ int checkForUpdate(UserDialogs& dialogs, const UpdateServer& server) {
 std::string visitMakerMenuText() { return std::string("Visit ") + kMakerWebHost; }
 
 bool visitMakerWebSite(UserDialogs& dialogs) { return dialogs.openWebPage(kMakerWebPage); }
-
-std::string Synth::makerWebPage() const { return kMakerWebPage; }
-
-std::string Synth::visitMakerMenuText() const { return sorvel::visitMakerMenuText(); }
-
-void Synth::visitMakerWebSite() { sorvel::visitMakerWebSite(dialogs()); }
-
-void Synth::checkOnlineForUpdate() {
-  try {
-    checkForUpdate(dialogs(), UpdateServer::fromEnvironment());
-  } catch (...) {
-    // Only running out of memory for the server's name gets here; the host must not see it.
-  }
-}
 
 }  // namespace sorvel

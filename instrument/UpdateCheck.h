@@ -44,8 +44,8 @@ enum UpdateCheckResult : int {
 // version, opens the product's page. Never throws.
 int checkForUpdate(UserDialogs& dialogs, const UpdateServer& server);
 
-// The options menu's "Go Online..." entries: 24 runs the update check (a program command), 25
-// visits the maker's web site.
+// The options menu's "Go Online..." entries: the update check (a program command) and a visit to
+// the maker's web site.
 constexpr char kCheckOnlineMenuText[] = "Check Online for Update";
 std::string visitMakerMenuText();
 bool visitMakerWebSite(UserDialogs& dialogs);
