@@ -12,8 +12,8 @@ namespace sorvel {
 
 namespace {
 
-constexpr double kTwoPi8 = 50.26548245743669;     // 2 pi x 8 Hz
-constexpr double kTwoPi8000 = 50265.48245743669;  // 2 pi x 8000 Hz
+constexpr double kTwoPi8 = 2.0 * std::numbers::pi * 8.0;        // 8 Hz in radians per second
+constexpr double kTwoPi8000 = 2.0 * std::numbers::pi * 8000.0;  // 8000 Hz
 
 // Coefficients and state of one section held in locals for the length of a block.
 struct Run {
