@@ -30,6 +30,12 @@ struct ChorusTap {
 // delay's fraction; the same tap is added to out2[n] too when out2 is not null.
 void chorusTapScalar(const ChorusTap& tap, double* out, double* out2, int from, int to);
 
+// A whole block in one pass when nothing wraps or changes its whole part: for n in [from, to), the
+// lines' inputs at lines[k][n + shift], then left[n] = dry + tap 0 + tap 2 and right[n] = dry +
+// tap 1 + tap 2, in the serial loop's order. Every tap reads entries at least one sample back.
+void chorusBlockScalar(const ChorusMix& mix, double* const* lines, int shift, const ChorusTap* taps, double* left,
+                       double* right, int from, int to);
+
 // Samples from `from`: as many as the kernel's width divides (AVX2) or all (AVX-512, whose last
 // step stores only some lanes); each returns where it stopped.
 int chorusWriteAvx2(const ChorusMix& mix, double* const* lines, int shift, double* left, double* right, int from, int to);
@@ -37,9 +43,15 @@ int chorusWriteAvx512(const ChorusMix& mix, double* const* lines, int shift, dou
                       int to);
 int chorusTapAvx2(const ChorusTap& tap, double* out, double* out2, int from, int to);
 int chorusTapAvx512(const ChorusTap& tap, double* out, double* out2, int from, int to);
+int chorusBlockAvx2(const ChorusMix& mix, double* const* lines, int shift, const ChorusTap* taps, double* left,
+                    double* right, int from, int to);
+int chorusBlockAvx512(const ChorusMix& mix, double* const* lines, int shift, const ChorusTap* taps, double* left,
+                      double* right, int from, int to);
 
 // The widest kernel the processor allows, then the scalar loop for the rest.
 void chorusWrite(const ChorusMix& mix, double* const* lines, int shift, double* left, double* right, int from, int to);
 void chorusTap(const ChorusTap& tap, double* out, double* out2, int from, int to);
+void chorusBlock(const ChorusMix& mix, double* const* lines, int shift, const ChorusTap* taps, double* left,
+                 double* right, int from, int to);
 
 }  // namespace sorvel

@@ -47,4 +47,42 @@ int chorusTapAvx2(const ChorusTap& t, double* out, double* out2, int from, int t
   return n;
 }
 
+int chorusBlockAvx2(const ChorusMix& m, double* const* lines, int shift, const ChorusTap* taps, double* left,
+                  double* right, int from, int to) {
+  const __m256d swl = _mm256_set1_pd(m.syntheWetLeft), swr = _mm256_set1_pd(m.syntheWetRight);
+  const __m256d iwl = _mm256_set1_pd(m.instrumentWetLeft), iwr = _mm256_set1_pd(m.instrumentWetRight);
+  const __m256d sdl = _mm256_set1_pd(m.syntheDryLeft), sdr = _mm256_set1_pd(m.syntheDryRight);
+  const __m256d idl = _mm256_set1_pd(m.instrumentDryLeft), idr = _mm256_set1_pd(m.instrumentDryRight);
+  const __m256d half = _mm256_set1_pd(0.5), quarter = _mm256_set1_pd(0.25), one = _mm256_set1_pd(1.0);
+  const __m256d lane = _mm256_set_pd(3, 2, 1, 0);
+  __m256d start[3], glide[3], whole[3];
+  for (int t = 0; t < 3; ++t) {
+    start[t] = _mm256_set1_pd(taps[t].start);
+    glide[t] = _mm256_set1_pd(taps[t].glide);
+    whole[t] = _mm256_set1_pd(taps[t].whole);
+  }
+  int n = from;
+  for (; n + 4 <= to; n += 4) {
+    const __m256d s = _mm256_loadu_pd(m.synthe + n);
+    const __m256d i = _mm256_loadu_pd(m.instrument + n);
+    const __m256d wetLeft = _mm256_add_pd(_mm256_mul_pd(i, iwl), _mm256_mul_pd(s, swl));
+    const __m256d wetRight = _mm256_add_pd(_mm256_mul_pd(i, iwr), _mm256_mul_pd(s, swr));
+    _mm256_storeu_pd(lines[0] + n + shift, _mm256_mul_pd(half, wetLeft));
+    _mm256_storeu_pd(lines[1] + n + shift, _mm256_mul_pd(quarter, _mm256_add_pd(wetLeft, wetRight)));
+    _mm256_storeu_pd(lines[2] + n + shift, _mm256_mul_pd(half, wetRight));
+    const __m256d position = _mm256_add_pd(_mm256_set1_pd(n), lane);
+    __m256d tap[3];
+    for (int t = 0; t < 3; ++t) {
+      const __m256d f = _mm256_sub_pd(_mm256_add_pd(start[t], _mm256_mul_pd(position, glide[t])), whole[t]);
+      const double* entry = taps[t].line + n + taps[t].shift;
+      tap[t] = _mm256_add_pd(_mm256_mul_pd(f, _mm256_loadu_pd(entry)), _mm256_mul_pd(_mm256_sub_pd(one, f), _mm256_loadu_pd(entry + 1)));
+    }
+    const __m256d dryLeft = _mm256_add_pd(_mm256_mul_pd(i, idl), _mm256_mul_pd(s, sdl));
+    const __m256d dryRight = _mm256_add_pd(_mm256_mul_pd(i, idr), _mm256_mul_pd(s, sdr));
+    _mm256_storeu_pd(left + n, _mm256_add_pd(_mm256_add_pd(dryLeft, tap[0]), tap[2]));
+    _mm256_storeu_pd(right + n, _mm256_add_pd(_mm256_add_pd(dryRight, tap[1]), tap[2]));
+  }
+  return n;
+}
+
 }  // namespace sorvel

@@ -53,4 +53,42 @@ int chorusTapAvx512(const ChorusTap& t, double* out, double* out2, int from, int
   return to;
 }
 
+int chorusBlockAvx512(const ChorusMix& m, double* const* lines, int shift, const ChorusTap* taps, double* left,
+                  double* right, int from, int to) {
+  const __m512d swl = _mm512_set1_pd(m.syntheWetLeft), swr = _mm512_set1_pd(m.syntheWetRight);
+  const __m512d iwl = _mm512_set1_pd(m.instrumentWetLeft), iwr = _mm512_set1_pd(m.instrumentWetRight);
+  const __m512d sdl = _mm512_set1_pd(m.syntheDryLeft), sdr = _mm512_set1_pd(m.syntheDryRight);
+  const __m512d idl = _mm512_set1_pd(m.instrumentDryLeft), idr = _mm512_set1_pd(m.instrumentDryRight);
+  const __m512d half = _mm512_set1_pd(0.5), quarter = _mm512_set1_pd(0.25), one = _mm512_set1_pd(1.0);
+  const __m512d lane = _mm512_set_pd(7, 6, 5, 4, 3, 2, 1, 0);
+  __m512d start[3], glide[3], whole[3];
+  for (int t = 0; t < 3; ++t) {
+    start[t] = _mm512_set1_pd(taps[t].start);
+    glide[t] = _mm512_set1_pd(taps[t].glide);
+    whole[t] = _mm512_set1_pd(taps[t].whole);
+  }
+  for (int n = from; n < to; n += 8) {
+    const __mmask8 k = lanesBelow(n, to);
+    const __m512d s = _mm512_maskz_loadu_pd(k, m.synthe + n);
+    const __m512d i = _mm512_maskz_loadu_pd(k, m.instrument + n);
+    const __m512d wetLeft = _mm512_add_pd(_mm512_mul_pd(i, iwl), _mm512_mul_pd(s, swl));
+    const __m512d wetRight = _mm512_add_pd(_mm512_mul_pd(i, iwr), _mm512_mul_pd(s, swr));
+    _mm512_mask_storeu_pd(lines[0] + n + shift, k, _mm512_mul_pd(half, wetLeft));
+    _mm512_mask_storeu_pd(lines[1] + n + shift, k, _mm512_mul_pd(quarter, _mm512_add_pd(wetLeft, wetRight)));
+    _mm512_mask_storeu_pd(lines[2] + n + shift, k, _mm512_mul_pd(half, wetRight));
+    const __m512d position = _mm512_add_pd(_mm512_set1_pd(n), lane);
+    __m512d tap[3];
+    for (int t = 0; t < 3; ++t) {
+      const __m512d f = _mm512_sub_pd(_mm512_add_pd(start[t], _mm512_mul_pd(position, glide[t])), whole[t]);
+      const double* entry = taps[t].line + n + taps[t].shift;
+      tap[t] = _mm512_add_pd(_mm512_mul_pd(f, _mm512_maskz_loadu_pd(k, entry)), _mm512_mul_pd(_mm512_sub_pd(one, f), _mm512_maskz_loadu_pd(k, entry + 1)));
+    }
+    const __m512d dryLeft = _mm512_add_pd(_mm512_mul_pd(i, idl), _mm512_mul_pd(s, sdl));
+    const __m512d dryRight = _mm512_add_pd(_mm512_mul_pd(i, idr), _mm512_mul_pd(s, sdr));
+    _mm512_mask_storeu_pd(left + n, k, _mm512_add_pd(_mm512_add_pd(dryLeft, tap[0]), tap[2]));
+    _mm512_mask_storeu_pd(right + n, k, _mm512_add_pd(_mm512_add_pd(dryRight, tap[1]), tap[2]));
+  }
+  return to;
+}
+
 }  // namespace sorvel

@@ -31,10 +31,12 @@ double unitInterval(double x) {
 bool exactGlide(double delay, double step, int count, double limit, double& glide) {
   if (!(delay >= 1.0 && delay < 1e9) || !(std::fabs(step) < 1e9) || count < 1) return false;
   // The power of two at or below the delay, and the grid step 2^-52 of it.
-  const double lower = std::bit_cast<double>(std::bit_cast<std::uint64_t>(delay) & 0x7FF0000000000000ull);
+  const std::uint64_t exponent = std::bit_cast<std::uint64_t>(delay) >> 52;
+  const double lower = std::bit_cast<double>(exponent << 52);
   const double upper = 2.0 * lower;
   const double grid = lower * 0x1p-52;
-  const double steps = step * (0x1p52 / lower);  // exact: powers of two
+  // 1 / grid, built from its exponent rather than divided.
+  const double steps = step * std::bit_cast<double>((2098 - exponent) << 52);  // exact: a power of two
   if (!(std::fabs(steps) < 0x1p50)) return false;
   // Rounded to the nearest whole number, ties to even: exact below 2^51.
   const double whole = (steps + 0x1.8p52) - 0x1.8p52;
@@ -152,33 +154,6 @@ ChorusMix OutputStage::mixOf(const double* synthe, const double* instrument) con
           syntheDry.left,   syntheDry.right,   instrumentDry.left, instrumentDry.right};
 }
 
-// With every delay's glide exact over the block, the lines' inputs and the dry mix are written
-// first and each tap is added afterwards. That reads what the serial loop reads: a delay of at
-// least one sample reads entries written earlier, and one of at most lineLength - count never
-// reaches an entry this block writes later.
-void OutputStage::mixChorus(const double* synthe, const double* instrument, double* left, double* right,
-                            int count) {
-  std::array<double, 3> glide;
-  for (std::size_t k = 0; k < 3; ++k) {
-    if (!closedFormGlide || !exactGlide(delays[k], delaySteps[k], count, lineLength - count + 1, glide[k])) {
-      mixChorusSerial(synthe, instrument, left, right, count);
-      return;
-    }
-  }
-  double* const lineStarts[3] = {lines[0].data(), lines[1].data(), lines[2].data()};
-  const ChorusMix mix = mixOf(synthe, instrument);
-  const int beforeWrap = std::min(count, lineLength - writePosition);
-  chorusWrite(mix, lineStarts, writePosition, left, right, 0, beforeWrap);
-  chorusWrite(mix, lineStarts, writePosition - lineLength, left, right, beforeWrap, count);
-
-  addTaps(0, glide[0], left, nullptr, count);
-  addTaps(1, glide[1], right, nullptr, count);
-  addTaps(2, glide[2], left, right, count);
-
-  writePosition = (writePosition + count) % lineLength;
-  for (std::size_t k = 0; k < 3; ++k) delays[k] = delays[k] + count * glide[k];
-}
-
 namespace {
 
 // The first sample from `from` on whose delay has another whole part than `back`, or count: the
@@ -194,6 +169,68 @@ int wholePartChange(double start, double glide, int back, int from, int count) {
 }
 
 }  // namespace
+
+// The common case in one pass over a few pieces: no line wraps where the block writes it, and
+// within a piece no tap's read wraps and no delay's whole part changes.
+bool OutputStage::mixChorusInOnePass(const ChorusMix& mix, double* const* lineStarts, const std::array<double, 3>& glide,
+                                     double* left, double* right, int count) {
+  if (writePosition + count > lineLength) return false;
+  constexpr int kMostPieces = 8;
+  ChorusTap taps[kMostPieces][3];
+  int ends[kMostPieces];
+  int pieces = 0;
+  for (int n = 0; n < count; ++pieces) {
+    if (pieces == kMostPieces) return false;
+    int end = count;
+    for (std::size_t k = 0; k < 3; ++k) {
+      const int back = static_cast<int>(delays[k] + n * glide[k]);
+      end = std::min(end, wholePartChange(delays[k], glide[k], back, n, count));
+      int shift = writePosition - back;
+      if (shift < 0) shift += lineLength;
+      taps[pieces][k] = {lines[k].data(), shift, delays[k], glide[k], static_cast<double>(back)};
+    }
+    for (const ChorusTap& tap : taps[pieces]) {
+      if (tap.shift + end > lineLength - 1) return false;
+    }
+    ends[pieces] = end;
+    n = end;
+  }
+  for (int piece = 0, n = 0; piece < pieces; n = ends[piece++]) {
+    chorusBlock(mix, lineStarts, writePosition, taps[piece], left, right, n, ends[piece]);
+  }
+  writePosition = (writePosition + count) % lineLength;
+  for (std::size_t k = 0; k < 3; ++k) delays[k] = delays[k] + count * glide[k];
+  return true;
+}
+
+// With every delay's glide exact over the block, the lines' inputs and the dry mix are written
+// first and each tap is added afterwards. That reads what the serial loop reads: a delay of at
+// least one sample reads entries written earlier, and one of at most lineLength - count never
+// reaches an entry this block writes later.
+void OutputStage::mixChorus(const double* synthe, const double* instrument, double* left, double* right,
+                            int count) {
+  std::array<double, 3> glide;
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (!closedFormGlide || !exactGlide(delays[k], delaySteps[k], count, lineLength - count + 1, glide[k])) {
+      mixChorusSerial(synthe, instrument, left, right, count);
+      return;
+    }
+  }
+  double* const lineStarts[3] = {lines[0].data(), lines[1].data(), lines[2].data()};
+  const ChorusMix mix = mixOf(synthe, instrument);
+  if (mixChorusInOnePass(mix, lineStarts, glide, left, right, count)) return;
+  const int beforeWrap = std::min(count, lineLength - writePosition);
+  chorusWrite(mix, lineStarts, writePosition, left, right, 0, beforeWrap);
+  chorusWrite(mix, lineStarts, writePosition - lineLength, left, right, beforeWrap, count);
+
+  addTaps(0, glide[0], left, nullptr, count);
+  addTaps(1, glide[1], right, nullptr, count);
+  addTaps(2, glide[2], left, right, count);
+
+  writePosition = (writePosition + count) % lineLength;
+  for (std::size_t k = 0; k < 3; ++k) delays[k] = delays[k] + count * glide[k];
+}
+
 
 void OutputStage::addTaps(std::size_t k, double glide, double* out, double* out2, int count) {
   const double* line = lines[k].data();

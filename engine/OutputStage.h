@@ -74,6 +74,8 @@ class OutputStage {
   void mixDry(const double* synthe, const double* instrument, double* left, double* right, int count) const;
   void mixChorus(const double* synthe, const double* instrument, double* left, double* right, int count);
   void mixChorusSerial(const double* synthe, const double* instrument, double* left, double* right, int count);
+  bool mixChorusInOnePass(const ChorusMix& mix, double* const* lineStarts, const std::array<double, 3>& glide,
+                          double* left, double* right, int count);
   void addTaps(std::size_t k, double glide, double* out, double* out2, int count);
   ChorusMix mixOf(const double* synthe, const double* instrument) const;
 };
