@@ -11,7 +11,7 @@ namespace {
 MidiMessage note(int offset, int number = 60) {
   MidiMessage m;
   m.offset = offset;
-  m.status = 0x90;
+  m.status = statusByte(kMidiNoteOn, 0);
   m.data1 = static_cast<std::uint8_t>(number);
   m.data2 = 100;
   return m;
@@ -19,7 +19,7 @@ MidiMessage note(int offset, int number = 60) {
 
 MidiMessage controller(int number, int value) {
   MidiMessage m;
-  m.status = 0xB0;
+  m.status = statusByte(kMidiControlChange, 0);
   m.data1 = static_cast<std::uint8_t>(number);
   m.data2 = static_cast<std::uint8_t>(value);
   return m;
@@ -78,7 +78,7 @@ TEST(MidiEventQueue, WhenFullNoteOffsStillFindRoomWithoutGrowing) {
     if (asZeroVelocity) {
       m.data2 = 0;
     } else {
-      m.status = 0x80;
+      m.status = statusByte(kMidiNoteOff, 0);
     }
     return m;
   };
@@ -151,7 +151,7 @@ TEST(MidiInput, ProgramChangesRecallOrAreIgnored) {
   Sorvel plug(nullptr);
   plug.fillEmptyPrograms(64);
   MidiMessage change;
-  change.status = 0xC0;
+  change.status = statusByte(kMidiProgramChange, 0);
   change.data1 = 70;
   plug.processMidiMessage(change);
   EXPECT_EQ(plug.currentProgram(), 0);
@@ -168,11 +168,11 @@ TEST(MidiInput, WhatIsQueuedAndWhatIsNot) {
   Sorvel plug(nullptr);
   plug.processMidiMessage(note(0));
   MidiMessage m;
-  m.status = 0xA0;  // polyphonic pressure
+  m.status = statusByte(kMidiPolyPressure, 0);
   plug.processMidiMessage(m);
-  m.status = 0xE0;  // pitch bend
+  m.status = statusByte(kMidiPitchBend, 0);
   plug.processMidiMessage(m);
-  m.status = 0xD0;  // channel pressure
+  m.status = statusByte(kMidiChannelPressure, 0);
   plug.processMidiMessage(m);
   plug.processMidiMessage(controller(121, 0));
   plug.processMidiMessage(controller(123, 0));

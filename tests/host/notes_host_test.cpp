@@ -9,6 +9,7 @@
 
 #include "SorvelVersion.h"
 #include "dsp/ParameterIds.h"
+#include "framework/MidiMessage.h"
 #include "tests/host/PluginHost.h"
 #include "tests/host/SoundMeasures.h"
 
@@ -23,10 +24,10 @@ constexpr int kPeriod = 44;  // control period at 44.1 kHz: 44100 / 1000 samples
 constexpr int kInitProgram = 63;
 
 
-constexpr unsigned char kNoteOn = 0x90;
-constexpr unsigned char kNoteOff = 0x80;
-constexpr unsigned char kControl = 0xB0;
-constexpr unsigned char kProgram = 0xC0;
+constexpr unsigned char kNoteOn = statusByte(kMidiNoteOn, 0);
+constexpr unsigned char kNoteOff = statusByte(kMidiNoteOff, 0);
+constexpr unsigned char kControl = statusByte(kMidiControlChange, 0);
+constexpr unsigned char kProgram = statusByte(kMidiProgramChange, 0);
 
 // Normalised value of a voice count's position in the list "1", "2", "4" .. "64".
 float voiceCount(int count) {
@@ -260,7 +261,7 @@ TEST(HostNotes, VelocityZeroNoteOnIsANoteOffOnAnyChannel) {
   k.press(60);
   k.press(64);
   k.play(0.1);
-  k.host.sendMidi(0, 0x93, 64, 0);
+  k.host.sendMidi(0, statusByte(kMidiNoteOn, 3), 64, 0);
   k.play(0.12);
   EXPECT_TRUE(absent(k.note(64))) << k.note(64);
   EXPECT_TRUE(present(k.note(60))) << k.note(60);
@@ -340,11 +341,11 @@ TEST(HostNotes, AllNotesOffWithMidiThruIsForwardedAndStillActs) {
   k.press(64);
   k.play(0.1);
   ASSERT_EQ(k.host.midiOut.size(), 2u);
-  k.host.sendMidiList({{17, 0xB2, 123, 0}});
+  k.host.sendMidiList({{17, statusByte(kMidiControlChange, 2), kAllNotesOffController, 0}});
   ASSERT_EQ(k.host.midiOut.size(), 3u);
   const VstMidiEvent& forwarded = k.host.midiOut.back();
-  EXPECT_EQ(static_cast<unsigned char>(forwarded.midiData[0]), 0xB2);
-  EXPECT_EQ(static_cast<unsigned char>(forwarded.midiData[1]), 123);
+  EXPECT_EQ(static_cast<unsigned char>(forwarded.midiData[0]), statusByte(kMidiControlChange, 2));
+  EXPECT_EQ(static_cast<unsigned char>(forwarded.midiData[1]), kAllNotesOffController);
   EXPECT_EQ(forwarded.deltaFrames, 17);
   k.play(0.1);
   EXPECT_LT(k.lastPeak(0.05), kSilent);
@@ -390,7 +391,7 @@ TEST(HostNotes, EventsStartAtTheControlTickTheirOffsetFallsTo) {
 TEST(HostNotes, ProgramChangesSwitchAtOnceWithinTheBank) {
   Keyboard k(1);
   ASSERT_TRUE(k.host.loaded());
-  k.host.sendMidi(0, 0xC0, 5, 0);
+  k.host.sendMidi(0, kProgram, 5, 0);
   EXPECT_EQ(k.host.dispatch(effGetProgram), 5) << "before any block is rendered";
   EXPECT_EQ(k.host.text(effGetProgramName), "PRESET 32' Saw");
   EXPECT_EQ(k.host.getParameter(presetSwitch(kSaw32)), 1.0f);  // its footage switch
@@ -404,7 +405,7 @@ TEST(HostNotes, ProgramChangesSwitchAtOnceWithinTheBank) {
     k.host.sendMidi(0, kProgram, static_cast<unsigned char>(outside), 0);
     EXPECT_EQ(k.host.dispatch(effGetProgram), 5) << outside;
   }
-  k.host.sendMidi(0, 0xCF, 63, 0);  // every channel
+  k.host.sendMidi(0, statusByte(kMidiProgramChange, 15), 63, 0);  // every channel
   EXPECT_EQ(k.host.dispatch(effGetProgram), 63);
   EXPECT_EQ(k.host.getParameter(presetSwitch(kSaw32)), 0.0f);
 }

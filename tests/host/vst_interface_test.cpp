@@ -6,6 +6,7 @@
 
 #include "SorvelVersion.h"
 #include "dsp/ParameterIds.h"
+#include "framework/MidiMessage.h"
 #include "tests/host/PluginHost.h"
 
 using namespace sorvel;
@@ -372,7 +373,7 @@ TEST(VstChunks, BankChunkReloadsTheProgramThatPlayedAndReadsBackStable) {
   EXPECT_EQ(reloaded.dispatch(effGetProgram), 12);
   std::vector<double> heard, expected;
   for (PluginHost* h : {&host, &reloaded}) {
-    h->sendMidi(0, 0x90, 60, 100);
+    h->sendMidi(0, statusByte(kMidiNoteOn, 0), 60, 100);
     h->renderInto(h == &host ? expected : heard, 4096);
   }
   EXPECT_EQ(heard, expected);
@@ -473,7 +474,7 @@ TEST(VstHost, IdentifiesTheHostOnceAtOpen) {
 TEST(VstMidi, ThruForwardsIncomingMessagesToTheHost) {
   PluginHost host;
   host.start();
-  host.sendMidi(10, 0x90, 60, 100);
+  host.sendMidi(10, statusByte(kMidiNoteOn, 0), 60, 100);
   EXPECT_TRUE(host.midiOut.empty());  // thru is off by default
 }
 
