@@ -170,7 +170,7 @@ void mixAvx2(const ChannelMix& mix, int count) {
   for (int g = 0; g < kGroups; ++g) value[g] = load(start + g * kWidth);
 
   double values[kChunk * kLanes];
-  double fixed[kLanes] = {};
+  double fixed[kLanes];  // written when the lanes settle, read only after
   bool settled = false;  // no envelope changes any more: the rest of the block takes fixed
   for (int begin = 0; begin < count; begin += kChunk) {
     const int n = count - begin < kChunk ? count - begin : kChunk;

@@ -15,7 +15,16 @@ constexpr double kDoubleReedCutoff = 0.1521;      // 1223.58 Hz between 8 Hz and
 constexpr double kDoubleReedQuality = 7.3;
 }  // namespace
 
-Voice::Voice(const EngineState& owner) : owner_(owner) { setSampleRate(44100.0); }
+Voice::Voice(const EngineState& owner) : owner_(owner), mixKernels_(channelMixKernels(vectorLevel())) {
+  setSampleRate(44100.0);
+}
+
+void Voice::pointMix(int index) {
+  mix_.envelopes[index] = &channels_[index].envelope;
+  mix_.samples[index] = enabled_[index] ? row(index) : nullptr;
+  mix_.buses[index] = kChannelTable[index].synthe ? syntheBus_.data() : instrumentBus_.data();
+  mix_.levels[index] = channels_[index].level;
+}
 
 void Voice::setSampleRate(double rate) {
   if (rate == sampleRate_) return;
@@ -41,6 +50,7 @@ void Voice::setSampleRate(double rate) {
     instrumentBus_.assign(blockLength_, 0.0);
     allocatedLength_ = blockLength_;
   }
+  for (int i = 0; i < kChannelCount; ++i) pointMix(i);
 
   syntheOsc_.cachedPitchIndex = VoiceOscillator::kStalePitch;
   instrumentOsc_.cachedPitchIndex = VoiceOscillator::kStalePitch;

@@ -6,6 +6,7 @@
 #include <array>
 #include <vector>
 
+#include "voice/ChannelMix.h"
 #include "voice/Filter.h"
 #include "voice/FilterLanes.h"
 #include "voice/VoiceChannel.h"
@@ -18,6 +19,9 @@ struct EngineState;
 class Voice {
  public:
   explicit Voice(const EngineState& owner);
+  // The channel mix points into the voice itself.
+  Voice(const Voice&) = delete;
+  Voice& operator=(const Voice&) = delete;
 
   // Read and written by note handling.
   bool active = false;   // sounding
@@ -72,6 +76,8 @@ class Voice {
   void generate(int index, double* out, int count);
   void filterChannels(int count);
   void addBuses(double* syntheOut, double* instrumentOut, int count);
+  // Brings the channel mix's entry for one channel up to date with its switch, level and buffers.
+  void pointMix(int channel);
   // Hand a channel's preset value plus its tone's offset to its filter or envelope.
   void applyCutoff(int channel);
   void applyEnvAmount(int channel);
@@ -91,6 +97,8 @@ class Voice {
   double fuzzWidth_ = 0;
   std::vector<double> rows_;  // one block per channel: waveform, then filtered in place
   std::vector<double> syntheBus_, instrumentBus_;
+  ChannelMix mix_{};  // each channel's envelope, samples (when on), bus and level, for the mix kernels
+  const ChannelMixKernels& mixKernels_;
   int allocatedLength_ = 0;
   int blockLength_ = 0;
   double velocitySensitivity_ = 0;

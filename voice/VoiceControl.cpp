@@ -44,16 +44,17 @@ constexpr unsigned kToneTargets[kChannelCount] = {
 };
 
 // The coefficients follow from the cutoff table entry (the index computeCoefficients reads) and the
-// resonance alone; when neither nor the table has changed, the stored ones are already exact.
+// resonance alone; when neither nor the table has changed, the stored ones are already exact. An
+// unchanged control value needs not even its index.
 void updateCoefficients(VoiceChannel& channel, const double* cutoffTable) {
   ChannelFilter& filter = channel.channelFilter;
-  const int index = ChannelFilter::tableIndex(filter.envValue * filter.envAmount + filter.cutoff + filter.modulation);
-  if (index == channel.coefficientIndex && filter.resonance == channel.coefficientResonance &&
-      cutoffTable == channel.coefficientTable) {
-    return;
-  }
-  filter.computeCoefficients(cutoffTable);
+  const double control = filter.envValue * filter.envAmount + filter.cutoff + filter.modulation;
+  const bool sameSettings = filter.resonance == channel.coefficientResonance && cutoffTable == channel.coefficientTable;
+  if (sameSettings && control == channel.coefficientControl) return;
+  const int index = ChannelFilter::tableIndex(control);
+  if (!sameSettings || index != channel.coefficientIndex) filter.computeCoefficients(cutoffTable);
   channel.coefficientTable = cutoffTable;
+  channel.coefficientControl = control;
   channel.coefficientIndex = index;
   channel.coefficientResonance = filter.resonance;
 }
@@ -232,6 +233,7 @@ void Voice::setParameter(int id, double value) {
     setToneOffset(toneChannel(id), value);
   } else if (isPresetSwitch(id)) {
     enabled_[id - kFirstPresetSwitch] = on;
+    pointMix(id - kFirstPresetSwitch);
   } else if (isPresetParameter(id)) {
     setChannelParameter((id - kFirstPresetParameter) / kPresetSlotCount,
                         (id - kFirstPresetParameter) % kPresetSlotCount, value);
@@ -244,6 +246,7 @@ void Voice::setChannelParameter(int index, int kind, double value) {
   switch (kind) {
     case kPresetGain:
       channel.level = value;
+      pointMix(index);
       break;
     case kPresetCutoff:
       channel.cutoff = value;

@@ -4,7 +4,6 @@
 
 #include "dsp/EngineState.h"
 #include "dsp/EngineTables.h"
-#include "voice/ChannelMix.h"
 #include "voice/Voice.h"
 
 namespace sorvel {
@@ -55,17 +54,9 @@ void Voice::filterChannels(int count) {
 
 // Every channel into its bus, then the buses, by the velocity gain, into the caller's buffers.
 void Voice::addBuses(double* syntheOut, double* instrumentOut, int count) {
-  const ChannelMixKernels& kernels = channelMixKernels(vectorLevel());
-  ChannelMix mix;
-  for (int i = 0; i < kChannelCount; ++i) {
-    mix.envelopes[i] = &channels_[i].envelope;
-    mix.samples[i] = enabled_[i] ? row(i) : nullptr;
-    mix.buses[i] = kChannelTable[i].synthe ? syntheBus_.data() : instrumentBus_.data();
-    mix.levels[i] = channels_[i].level;
-  }
-  kernels.mix(mix, count);
-  kernels.sections(syntheBus_.data(), instrumentBus_.data(), velocityGain_, ringModulationOn_, syntheOut,
-                   instrumentOut, count);
+  mixKernels_.mix(mix_, count);
+  mixKernels_.sections(syntheBus_.data(), instrumentBus_.data(), velocityGain_, ringModulationOn_, syntheOut,
+                       instrumentOut, count);
 }
 
 void Voice::renderFirstHalf(int count, FilterJobs& jobs) {
