@@ -1,5 +1,7 @@
 #include "tools/render/MidiFileReader.h"
 
+#include "framework/MidiMessage.h"
+
 namespace render {
 namespace {
 
@@ -54,8 +56,8 @@ class Reader {
 };
 
 int dataBytesOf(std::uint8_t status) {
-  const int kind = status & 0xF0;
-  return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
+  const int kind = status >> 4;
+  return kind == sorvel::kMidiProgramChange || kind == sorvel::kMidiChannelPressure ? 1 : 2;
 }
 
 std::string readTrack(Reader track, int number, std::vector<MidiFileEvent>& events) {
@@ -96,7 +98,7 @@ std::string readTrack(Reader track, int number, std::vector<MidiFileEvent>& even
       return "a system message that has no place in a file";
     } else {
       int filled = 0;
-      if (status < 0x80) {
+      if (status <= sorvel::kMidiDataMask) {
         if (running == 0) return "a data byte without a status";
         event.bytes[++filled] = status;  // the byte just read was the first data byte
         status = running;
@@ -107,7 +109,7 @@ std::string readTrack(Reader track, int number, std::vector<MidiFileEvent>& even
       while (filled < data) {
         std::uint8_t value = 0;
         if (!track.byte(value)) return "an event cut off";
-        if (value >= 0x80) return "a data byte above 127";
+        if (value > sorvel::kMidiDataMask) return "a data byte above 127";
         event.bytes[++filled] = value;
       }
       event.length = data + 1;
