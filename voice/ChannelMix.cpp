@@ -60,7 +60,9 @@ bool stepEnvelopeFrom(Envelope& envelope, double value) {
 }
 
 const ChannelMixKernels& channelMixKernels(VectorLevel level) {
-  if (level >= VectorLevel::kAvx2 && vectorLevel() >= VectorLevel::kAvx2) return kChannelMixKernelsAvx2;
+  if (level > vectorLevel()) level = vectorLevel();
+  if (level >= VectorLevel::kAvx512) return kChannelMixKernelsAvx512;
+  if (level >= VectorLevel::kAvx2) return kChannelMixKernelsAvx2;
   return kScalar;
 }
 

@@ -32,6 +32,7 @@ struct ChannelMixKernels {
 const ChannelMixKernels& channelMixKernels(VectorLevel level);
 
 extern const ChannelMixKernels kChannelMixKernelsAvx2;
+extern const ChannelMixKernels kChannelMixKernelsAvx512;
 
 // One scalar step of an envelope that starts from value (for the vector sets, whose lanes hand
 // over the steps that change state). True when the step changed neither value nor state.

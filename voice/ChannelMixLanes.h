@@ -1,0 +1,224 @@
+// The vector channel mix, written once for every vector width: each vector file includes this
+// with its own lane type (Ops), so that each gets its own copy, built for its own instructions
+// (everything here has internal linkage). Each lane does the scalar step's arithmetic; the rare
+// steps that change an envelope's state go to the scalar code (stepEnvelopeFrom, built apart).
+#pragma once
+
+#include <cstring>
+
+#include "voice/ChannelMix.h"
+
+namespace sorvel {
+namespace {
+
+// Ops provides: Lanes (Ops::kWidth doubles), Mask (per-lane flags), load, store, broadcast,
+// crossed(next, high, low) (next >= high or next <= low), equal(a, b), either, both, any, all.
+template <typename Ops>
+struct ChannelMixLanes {
+  using Lanes = typename Ops::Lanes;
+  using Mask = typename Ops::Mask;
+  static constexpr int kWidth = Ops::kWidth;
+  static constexpr int kGroups = (kPresetCount + kWidth - 1) / kWidth;
+  static constexpr int kLanes = kGroups * kWidth;
+  static constexpr int kChunk = 64;  // samples whose envelope values are held at a time
+  static constexpr double kAboveOne = 1.0000000000000002;  // the least double above 1: x > 1 is x >= this
+
+  // What a lane steps towards, and the bounds past which its step changes state: the scalar step
+  // takes those. A still lane (idle, or stopped at a bound) repeats its value exactly.
+  struct Settings {
+    double target[kLanes];
+    double coefficient[kLanes];
+    double high[kLanes];  // the step is handed over when the new value is >= high ...
+    double low[kLanes];   // ... or <= low; not a number: never
+
+    void setStill(int lane, double value) {
+      target[lane] = value;
+      coefficient[lane] = 0.0;
+      high[lane] = low[lane] = __builtin_nan("");
+    }
+    void set(int lane, const Envelope& e) {
+      target[lane] = e.target;
+      coefficient[lane] = e.coefficient;
+      if (e.state == Envelope::kAttack) {
+        high[lane] = 1.0;
+        low[lane] = __builtin_nan("");
+      } else {
+        high[lane] = kAboveOne;
+        low[lane] = 0.0;
+      }
+    }
+  };
+
+  // One step of group g's lanes, and which of them crossed a bound.
+  static Lanes advance(Lanes value, const Settings& lanes, int g, Mask& crossed) {
+    const int at = g * kWidth;
+    const Lanes next = value + (Ops::load(lanes.target + at) - value) * Ops::load(lanes.coefficient + at);
+    crossed = Ops::crossed(next, Ops::load(lanes.high + at), Ops::load(lanes.low + at));
+    return next;
+  }
+
+  // A step in which some lane crossed a bound: those lanes are stepped by the scalar code from
+  // their old values. True when no value and no state changed.
+  __attribute__((noinline)) static bool stepHandingOver(Lanes* value, Settings& lanes, const ChannelMix& mix) {
+    bool still = true;
+    for (int g = 0; g < kGroups; ++g) {
+      Mask crossed;
+      const Lanes next = advance(value[g], lanes, g, crossed);
+      double old[kWidth], now[kWidth];
+      Ops::store(old, value[g]);
+      Ops::store(now, next);
+      for (int l = 0; l < kWidth; ++l) {
+        if (Ops::lane(crossed, l)) {
+          const int lane = g * kWidth + l;
+          Envelope& envelope = *mix.envelopes[lane];
+          const bool stood = stepEnvelopeFrom(envelope, old[l]);
+          now[l] = envelope.value;
+          if (stood || envelope.state == Envelope::kIdle) {
+            lanes.setStill(lane, envelope.value);
+          } else {
+            lanes.set(lane, envelope);
+          }
+          still = still && stood;
+        } else {
+          still = still && now[l] == old[l];
+        }
+      }
+      value[g] = Ops::load(now);
+    }
+    return still;
+  }
+
+  // One step of every lane. True when no value changed: from here on each envelope is fixed.
+  static bool step(Lanes* value, Settings& lanes, const ChannelMix& mix) {
+    Lanes next[kGroups];
+    Mask crossed[kGroups];
+#pragma GCC unroll 8
+    for (int g = 0; g < kGroups; ++g) next[g] = advance(value[g], lanes, g, crossed[g]);
+    Mask anyCrossed = crossed[0];
+#pragma GCC unroll 8
+    for (int g = 1; g < kGroups; ++g) anyCrossed = Ops::either(anyCrossed, crossed[g]);
+    if (Ops::any(anyCrossed)) {
+      // A copy, so that the lanes' values stay in registers on the common path.
+      Lanes copy[kGroups];
+#pragma GCC unroll 8
+      for (int g = 0; g < kGroups; ++g) copy[g] = value[g];
+      const bool still = stepHandingOver(copy, lanes, mix);
+#pragma GCC unroll 8
+      for (int g = 0; g < kGroups; ++g) value[g] = copy[g];
+      return still;
+    }
+    Mask same = Ops::equal(next[0], value[0]);
+#pragma GCC unroll 8
+    for (int g = 1; g < kGroups; ++g) same = Ops::both(same, Ops::equal(next[g], value[g]));
+#pragma GCC unroll 8
+    for (int g = 0; g < kGroups; ++g) value[g] = next[g];
+    return Ops::all(same);
+  }
+
+  // Each playing channel's samples [begin, begin + n) into its bus: up to changing with the held
+  // per-sample values, after that with the lane's fixed value.
+  static void mixChunk(const ChannelMix& mix, int begin, int n, const double* values, int changing,
+                       const double* fixed, const bool* constant) {
+    for (int i = 0; i < kPresetCount; ++i) {
+      if (mix.samples[i] == nullptr) continue;
+      const double* samples = mix.samples[i] + begin;
+      double* bus = mix.buses[i] + begin;
+      const double level = mix.levels[i];
+      const Lanes levels = Ops::broadcast(level);
+      const int from = constant[i] ? 0 : changing;
+      int j = 0;
+      for (; j + kWidth <= from; j += kWidth) {
+        const Lanes envelope = Ops::strided(values + j * kLanes + i, kLanes);
+        Ops::store(bus + j, Ops::load(bus + j) + Ops::load(samples + j) * levels * envelope);
+      }
+      for (; j < from; ++j) bus[j] += samples[j] * level * values[j * kLanes + i];
+      const double steady = constant[i] ? mix.envelopes[i]->value : fixed[i];
+      const Lanes steadyLanes = Ops::broadcast(steady);
+      for (; j + kWidth <= n; j += kWidth) {
+        Ops::store(bus + j, Ops::load(bus + j) + Ops::load(samples + j) * levels * steadyLanes);
+      }
+      for (; j < n; ++j) bus[j] += samples[j] * level * steady;
+    }
+  }
+
+  static void mix(const ChannelMix& mix, int count) {
+    if (count <= 0) return;
+    Settings lanes;
+    double start[kLanes];
+    bool constant[kLanes];  // idle as the block starts: the envelope's own value throughout
+    for (int lane = 0; lane < kLanes; ++lane) {
+      const Envelope* envelope = lane < kPresetCount ? mix.envelopes[lane] : nullptr;
+      constant[lane] = envelope == nullptr || envelope->state == Envelope::kIdle;
+      if (constant[lane]) {
+        lanes.setStill(lane, 0.0);
+        start[lane] = 0.0;
+      } else {
+        lanes.set(lane, *envelope);
+        start[lane] = envelope->value;
+      }
+    }
+    Lanes value[kGroups];
+#pragma GCC unroll 8
+    for (int g = 0; g < kGroups; ++g) value[g] = Ops::load(start + g * kWidth);
+
+    double values[kChunk * kLanes];
+    double fixed[kLanes];  // written when the lanes settle, read only after
+    bool settled = false;  // no envelope changes any more: the rest of the block takes fixed
+    for (int begin = 0; begin < count; begin += kChunk) {
+      const int n = count - begin < kChunk ? count - begin : kChunk;
+      int changing = 0;
+      if (!settled) {
+        for (int j = 0; j < n; ++j) {
+          if (begin + j > 0 && step(value, lanes, mix)) {
+            settled = true;
+            break;
+          }
+#pragma GCC unroll 8
+          for (int g = 0; g < kGroups; ++g) Ops::store(values + j * kLanes + g * kWidth, value[g]);
+          changing = j + 1;
+        }
+        if (settled) {
+#pragma GCC unroll 8
+          for (int g = 0; g < kGroups; ++g) Ops::store(fixed + g * kWidth, value[g]);
+        }
+      }
+      mixChunk(mix, begin, n, values, changing, fixed, constant);
+    }
+
+    double end[kLanes];
+#pragma GCC unroll 8
+    for (int g = 0; g < kGroups; ++g) Ops::store(end + g * kWidth, value[g]);
+    for (int i = 0; i < kPresetCount; ++i) {
+      if (!constant[i]) mix.envelopes[i]->value = end[i];
+    }
+  }
+
+  static void sections(const double* synthe, const double* instrument, double gain, bool ringModulation,
+                       double* syntheOut, double* instrumentOut, int count) {
+    const Lanes gains = Ops::broadcast(gain);
+    int i = 0;
+    if (ringModulation) {
+      for (; i + kWidth <= count; i += kWidth) {
+        const Lanes s = Ops::load(synthe + i), in = Ops::load(instrument + i);
+        Ops::store(syntheOut + i, Ops::load(syntheOut + i) + s * gains * in);
+        Ops::store(instrumentOut + i, Ops::load(instrumentOut + i) + in * gains);
+      }
+      for (; i < count; ++i) {
+        syntheOut[i] += synthe[i] * gain * instrument[i];
+        instrumentOut[i] += instrument[i] * gain;
+      }
+    } else {
+      for (; i + kWidth <= count; i += kWidth) {
+        Ops::store(syntheOut + i, Ops::load(syntheOut + i) + Ops::load(synthe + i) * gains);
+        Ops::store(instrumentOut + i, Ops::load(instrumentOut + i) + Ops::load(instrument + i) * gains);
+      }
+      for (; i < count; ++i) {
+        syntheOut[i] += synthe[i] * gain;
+        instrumentOut[i] += instrument[i] * gain;
+      }
+    }
+  }
+};
+
+}  // namespace
+}  // namespace sorvel
