@@ -1,7 +1,9 @@
 #include "engine/Engine.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "dsp/Conversions.h"
 #include "dsp/EngineTables.h"
@@ -35,6 +37,9 @@ Engine::Engine() {
 
   const auto& table = parameterTable();
   for (std::size_t i = 0; i < values_.size(); ++i) values_[i] = table[i].defaultValue;
+
+  for (auto& out : quietDry_) out.assign(static_cast<std::size_t>(4 * HighPassCycle::kLongestPeriod), 0.0);
+  quietSilence_.assign(static_cast<std::size_t>(4 * HighPassCycle::kLongestPeriod), 0.0);
 
   voices_.reserve(kVoiceCount);
   for (int i = 0; i < kVoiceCount; ++i) voices_.push_back(std::make_unique<Voice>(state_));
@@ -182,6 +187,7 @@ void Engine::renderQuietSubBlock(double* left, double* right, int count) {
   // Hours of silence at a high rate would run the count past what an int holds.
   if (voicesBehind_ >= (1 << 30)) catchUpVoices();
   double* out[2] = {left != nullptr ? left : discard_.data(), right != nullptr ? right : discard_.data()};
+  if (renderQuietDry(out[0], out[1], count)) return;
   double* synthe = syntheBus_.data();
   double* instrument = instrumentBus_.data();
   std::fill(instrument, instrument + count, 0.0);
@@ -193,6 +199,29 @@ void Engine::renderQuietSubBlock(double* left, double* right, int count) {
     highPassCycle_.processWatching(highPass_, synthe, count);
   }
   output_.mix(synthe, instrument, out[0], out[1], count);
+}
+
+bool Engine::renderQuietDry(double* left, double* right, int count) {
+  if (output_.chorusOn || !highPassCycle_.known() || highPassCycle_.span() > static_cast<int>(quietSilence_.size())) {
+    return false;
+  }
+  const auto same = [](const SectionGains& a, const SectionGains& b) {
+    return std::bit_cast<std::uint64_t>(a.left) == std::bit_cast<std::uint64_t>(b.left) &&
+           std::bit_cast<std::uint64_t>(a.right) == std::bit_cast<std::uint64_t>(b.right);
+  };
+  if (quietDryCycle_ != highPassCycle_.found() || !same(quietDryGains_[0], output_.syntheDry) ||
+      !same(quietDryGains_[1], output_.instrumentDry)) {
+    output_.mix(highPassCycle_.outputs(), quietSilence_.data(), quietDry_[0].data(), quietDry_[1].data(),
+                highPassCycle_.span());
+    quietDryCycle_ = highPassCycle_.found();
+    quietDryGains_[0] = output_.syntheDry;
+    quietDryGains_[1] = output_.instrumentDry;
+  }
+  highPassCycle_.copyFrom(quietDry_[0].data(), left, count);
+  highPassCycle_.copyFrom(quietDry_[1].data(), right, count);
+  highPassCycle_.skip(highPass_, count);
+  ++quietSubBlocks_;
+  return true;
 }
 
 }  // namespace sorvel

@@ -100,6 +100,7 @@ class Engine {
 
   void renderSubBlock(double* left, double* right, int count);
   void renderQuietSubBlock(double* left, double* right, int count);
+  bool renderQuietDry(double* left, double* right, int count);
   void tickVoices();
   void sweepHighPass();
   // The silent voices' oscillators catch up with the frames rendered without them; anything that
@@ -136,6 +137,12 @@ class Engine {
   bool highPassSwept_ = false;
   double highPassSetting_ = 0;  // the setting the high-pass coefficients were computed from
   HighPassCycle highPassCycle_;
+  // Without the chorus, the output of a known cycle repeats with it: both outputs over the cycle's
+  // span, for the cycle and dry gains they were mixed with.
+  std::array<std::vector<double>, 2> quietDry_;
+  std::vector<double> quietSilence_;
+  long quietDryCycle_ = -1;
+  SectionGains quietDryGains_[2];
 };
 
 }  // namespace sorvel

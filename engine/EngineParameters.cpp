@@ -96,7 +96,6 @@ double Engine::voiceValue(int index, double x) {
 void Engine::parameterChanged(int index, double value) {
   if (index < 0 || index >= kParameterCount) return;
   catchUpVoices();
-  voicesSilent_ = false;
   const double x = withinRange(index, value);
   values_[static_cast<std::size_t>(index)] = x;
   applyGlobalEffect(index, x);
@@ -166,6 +165,7 @@ void Engine::setVoicesInUse(double x) {
   const int count = truncateToInt(std::pow(2.0, exponent));
   if (count == voicesInUse_) return;
   voicesInUse_ = count;
+  voicesSilent_ = false;  // voices that join may still sound
   allNotesOff();
 }
 

@@ -38,18 +38,29 @@ void HighPassCycle::processWatching(Biquad& filter, double* out, int count) {
       period_ = watched_;
       phase_ = 0;
       span_ = static_cast<int>(outputs_.size()) / period_ * period_;
+      ++found_;
       for (int i = period_; i < span_; ++i) outputs_[static_cast<std::size_t>(i)] = outputs_[static_cast<std::size_t>(i - period_)];
     }
   }
 }
 
 void HighPassCycle::advance(Biquad& filter, double* out, int count) {
+  copyFrom(outputs_.data(), out, count);
+  skip(filter, count);
+}
+
+void HighPassCycle::copyFrom(const double* pattern, double* out, int count) const {
+  int phase = phase_;
   for (int done = 0; done < count;) {
-    const int length = std::min(count - done, span_ - phase_);
-    std::memcpy(out + done, outputs_.data() + phase_, sizeof(double) * static_cast<std::size_t>(length));
+    const int length = std::min(count - done, span_ - phase);
+    std::memcpy(out + done, pattern + phase, sizeof(double) * static_cast<std::size_t>(length));
     done += length;
-    phase_ = (phase_ + length) % period_;
+    phase = (phase + length) % period_;
   }
+}
+
+void HighPassCycle::skip(Biquad& filter, int count) {
+  phase_ = (phase_ + count) % period_;
   const State& s = states_[static_cast<std::size_t>(phase_)];
   filter.x1 = s.x1;
   filter.x2 = s.x2;

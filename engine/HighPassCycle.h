@@ -25,6 +25,17 @@ class HighPassCycle {
 
   // For a known cycle: the next count outputs into out, and the filter's state moved on.
   void advance(Biquad& filter, double* out, int count);
+  // The filter's state moved on by count samples.
+  void skip(Biquad& filter, int count);
+
+  // The outputs repeated over span() samples, from the cycle's first state; a pattern laid out the
+  // same way (something computed from each output) is read by copyFrom. found() counts the cycles
+  // found, so that such a pattern knows when it is out of date.
+  const double* outputs() const { return outputs_.data(); }
+  int span() const { return span_; }
+  long found() const { return found_; }
+  // The next count samples of such a pattern, from the current position in the cycle.
+  void copyFrom(const double* pattern, double* out, int count) const;
 
  private:
   struct State {
@@ -42,6 +53,7 @@ class HighPassCycle {
   // The cycle's outputs, repeated over span_ samples so that a block is one copy.
   std::array<double, 4 * kLongestPeriod> outputs_{};
   int span_ = 0;
+  long found_ = 0;
 };
 
 }  // namespace sorvel

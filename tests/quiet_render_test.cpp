@@ -96,11 +96,16 @@ TEST(QuietRender, ShortcutsGiveTheFullOutputAcrossNotesParameterChangesAndResets
   p.quietStretch(1.5);
   p.both([](Engine& e) { e.parameterChanged(kChorus, 0); });
   p.quietStretch(1.0);
+  p.both([](Engine& e) { e.parameterChanged(kBalance, 0.3); });
+  p.quietStretch(0.5);
   p.both([](Engine& e) { e.parameterChanged(kChorus, 1); });
   p.quietStretch(1.0);
 
-  // A rate whose chorus lines have an odd length, and a note after the long silence.
-  p.both([](Engine& e) { e.reset(48000.0); });
+  // A rate whose chorus lines have an odd length, more voices, and a note after the long silence.
+  p.both([](Engine& e) {
+    e.reset(48000.0);
+    e.parameterChanged(kVoices, 4);  // 16 voices
+  });
   p.quietStretch(2.5);
   p.both([&](Engine& e) { noteOn(e, p.host, 64); });
   p.render(0.2);
