@@ -19,6 +19,11 @@ struct Avx2 {
   }
   static void store(double* p, Lanes v) { std::memcpy(p, &v, sizeof v); }
   static Lanes broadcast(double x) { return Lanes{x, x, x, x}; }
+  template <typename F>
+  static Lanes make(F f) {
+    return Lanes{f(0), f(1), f(2), f(3)};
+  }
+  static Lanes select(Mask m, Lanes a, Lanes b) { return m ? a : b; }
   static Lanes strided(const double* p, int stride) { return Lanes{p[0], p[stride], p[2 * stride], p[3 * stride]}; }
   static Mask crossed(Lanes next, Lanes high, Lanes low) { return (next >= high) | (next <= low); }
   static Mask equal(Lanes a, Lanes b) { return a == b; }

@@ -19,6 +19,12 @@ struct Avx512 {
   }
   static void store(double* p, Lanes v) { std::memcpy(p, &v, sizeof v); }
   static Lanes broadcast(double x) { return Lanes{x, x, x, x, x, x, x, x}; }
+  template <typename F>
+  static Lanes make(F f) {
+    return Lanes{f(0), f(1), f(2), f(3), f(4), f(5), f(6), f(7)};
+  }
+  static Lanes select(Mask m, Lanes a, Lanes b) { return _mm512_mask_blend_pd(m, b, a); }
+  static int bits(Mask m) { return m; }
   static Lanes strided(const double* p, int stride) {
     return Lanes{p[0], p[stride], p[2 * stride], p[3 * stride], p[4 * stride], p[5 * stride], p[6 * stride],
                  p[7 * stride]};

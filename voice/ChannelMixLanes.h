@@ -12,7 +12,8 @@ namespace sorvel {
 namespace {
 
 // Ops provides: Lanes (Ops::kWidth doubles), Mask (per-lane flags), load, store, broadcast,
-// crossed(next, high, low) (next >= high or next <= low), equal(a, b), either, both, any, all.
+// make(f) (lane l is f(l)), strided, crossed(next, high, low) (next >= high or next <= low),
+// equal(a, b), select(m, a, b) (a where m), either, both, bits, any, all, lane.
 template <typename Ops>
 struct ChannelMixLanes {
   using Lanes = typename Ops::Lanes;
@@ -118,21 +119,22 @@ struct ChannelMixLanes {
   // Each playing channel's samples [begin, begin + n) into its bus: up to changing with the held
   // per-sample values, after that with the lane's fixed value.
   static void mixChunk(const ChannelMix& mix, int begin, int n, const double* values, int changing,
-                       const double* fixed, const bool* constant) {
+                       const double* fixed, unsigned constant) {
     for (int i = 0; i < kPresetCount; ++i) {
       if (mix.samples[i] == nullptr) continue;
       const double* samples = mix.samples[i] + begin;
       double* bus = mix.buses[i] + begin;
       const double level = mix.levels[i];
       const Lanes levels = Ops::broadcast(level);
-      const int from = constant[i] ? 0 : changing;
+      const bool still = (constant >> i) & 1;
+      const int from = still ? 0 : changing;
       int j = 0;
       for (; j + kWidth <= from; j += kWidth) {
         const Lanes envelope = Ops::strided(values + j * kLanes + i, kLanes);
         Ops::store(bus + j, Ops::load(bus + j) + Ops::load(samples + j) * levels * envelope);
       }
       for (; j < from; ++j) bus[j] += samples[j] * level * values[j * kLanes + i];
-      const double steady = constant[i] ? mix.envelopes[i]->value : fixed[i];
+      const double steady = still ? mix.envelopes[i]->value : fixed[i];
       const Lanes steadyLanes = Ops::broadcast(steady);
       for (; j + kWidth <= n; j += kWidth) {
         Ops::store(bus + j, Ops::load(bus + j) + Ops::load(samples + j) * levels * steadyLanes);
@@ -141,25 +143,37 @@ struct ChannelMixLanes {
     }
   }
 
+  // Lanes past the last channel: idle, and never written.
+  static const Envelope& envelopeAt(const ChannelMix& mix, int lane) {
+    static const Envelope kPadding{};
+    return lane < kPresetCount ? *mix.envelopes[lane] : kPadding;
+  }
+
   static void mix(const ChannelMix& mix, int count) {
     if (count <= 0) return;
+    // The envelopes are read straight into vectors: scalar stores read back as vectors would
+    // wait for every store to reach the cache.
     Settings lanes;
-    double start[kLanes];
-    bool constant[kLanes];  // idle as the block starts: the envelope's own value throughout
-    for (int lane = 0; lane < kLanes; ++lane) {
-      const Envelope* envelope = lane < kPresetCount ? mix.envelopes[lane] : nullptr;
-      constant[lane] = envelope == nullptr || envelope->state == Envelope::kIdle;
-      if (constant[lane]) {
-        lanes.setStill(lane, 0.0);
-        start[lane] = 0.0;
-      } else {
-        lanes.set(lane, *envelope);
-        start[lane] = envelope->value;
-      }
-    }
     Lanes value[kGroups];
+    unsigned constant = 0;  // lanes idle as the block starts: the envelope's own value throughout
+    const Lanes zero = Ops::broadcast(0.0), nan = Ops::broadcast(__builtin_nan(""));
 #pragma GCC unroll 8
-    for (int g = 0; g < kGroups; ++g) value[g] = Ops::load(start + g * kWidth);
+    for (int g = 0; g < kGroups; ++g) {
+      const int at = g * kWidth;
+      const Lanes state = Ops::make([&](int l) { return double(envelopeAt(mix, at + l).state); });
+      const Mask idle = Ops::equal(state, Ops::broadcast(double(Envelope::kIdle)));
+      const Mask attack = Ops::equal(state, Ops::broadcast(double(Envelope::kAttack)));
+      const Lanes current = Ops::make([&](int l) { return envelopeAt(mix, at + l).value; });
+      const Lanes target = Ops::make([&](int l) { return envelopeAt(mix, at + l).target; });
+      const Lanes coefficient = Ops::make([&](int l) { return envelopeAt(mix, at + l).coefficient; });
+      value[g] = Ops::select(idle, zero, current);
+      Ops::store(lanes.target + at, Ops::select(idle, zero, target));
+      Ops::store(lanes.coefficient + at, Ops::select(idle, zero, coefficient));
+      const Lanes high = Ops::select(attack, Ops::broadcast(1.0), Ops::broadcast(kAboveOne));
+      Ops::store(lanes.high + at, Ops::select(idle, nan, high));
+      Ops::store(lanes.low + at, Ops::select(idle, nan, Ops::select(attack, nan, zero)));
+      constant |= static_cast<unsigned>(Ops::bits(idle)) << at;
+    }
 
     double values[kChunk * kLanes];
     double fixed[kLanes];  // written when the lanes settle, read only after
@@ -189,7 +203,7 @@ struct ChannelMixLanes {
 #pragma GCC unroll 8
     for (int g = 0; g < kGroups; ++g) Ops::store(end + g * kWidth, value[g]);
     for (int i = 0; i < kPresetCount; ++i) {
-      if (!constant[i]) mix.envelopes[i]->value = end[i];
+      if (((constant >> i) & 1) == 0) mix.envelopes[i]->value = end[i];
     }
   }
 
