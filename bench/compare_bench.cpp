@@ -125,11 +125,13 @@ struct Patch {
   float voices;                      // "Voices": 0 = "1" .. 1 = "64"
   std::vector<std::string> presets;  // empty: all of them
   int notes;
+  bool chorus = true;
 };
 
 const Patch kWorst{1.0f, {}, 64};
 const Patch kTypical{0.5f, {"8' Saw", "16' PWM", "8'String"}, 8};
 const Patch kIdle{0.5f, {"8' Saw", "16' PWM", "8'String"}, 0};
+const Patch kIdleDry{0.5f, {"8' Saw", "16' PWM", "8'String"}, 0, false};
 
 std::string libraryPath(bool baseline) {
   if (!baseline) return SORVEL_PLUGIN_PATH;
@@ -151,7 +153,7 @@ void renderPatch(benchmark::State& state, bool baseline, const Patch& patch) {
     for (int i = instance.index("Noise"); i <= instance.index("4'HPerc"); ++i) instance.set(i, 1.0f);
   }
   for (const auto& name : patch.presets) instance.set(name, 1.0f);
-  instance.set("Chorus", 1.0f);
+  instance.set("Chorus", patch.chorus ? 1.0f : 0.0f);
   instance.notes(patch.notes);
   for (int b = 0; b < 2 * static_cast<int>(kRate) / kBlock; ++b) instance.render();  // past attacks and tails
   for (auto _ : state) instance.render();
@@ -192,6 +194,8 @@ void registerAll() {
     benchmark::RegisterBenchmark(("TypicalPatch" + build).c_str(), renderPatch, baseline, kTypical)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark(("IdleInstance" + build).c_str(), renderPatch, baseline, kIdle)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(("IdleInstanceNoChorus" + build).c_str(), renderPatch, baseline, kIdleDry)
         ->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark(("FirstInstanceAndReset" + build).c_str(), firstInstance, baseline)
         ->Unit(benchmark::kMillisecond)
