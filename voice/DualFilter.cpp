@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "dsp/VectorLevel.h"
+#include "voice/FilterLanes.h"
+
 namespace sorvel {
 
 void DualFilter::setup(double sampleRate) {
@@ -32,15 +35,20 @@ void DualFilter::process(double* values, int count) {
 }
 
 double* DualFilter::lowPassInput(const double* values, int count) {
-  reserve(count);
-  double* scratch = scratch_.get();
-  std::copy(values, values + count, scratch);
-  return scratch;
+  double* row = lowPassRow(count);
+  std::copy(values, values + count, row);
+  return row;
 }
 
 void DualFilter::mix(double* values, int count) {
-  const double* scratch = scratch_.get();
-  for (int i = 0; i < count; ++i) values[i] = scratch[i] * lowWeight + bandWeight * values[i];
+  const double* low = scratch_.get();
+  if (vectorLevel() >= VectorLevel::kAvx512) {
+    mixRowsAvx512(low, lowWeight, values, bandWeight, count);
+    return;
+  }
+  const double lowShare = lowWeight;
+  const double bandShare = bandWeight;
+  for (int i = 0; i < count; ++i) values[i] = low[i] * lowShare + bandShare * values[i];
 }
 
 void DualFilter::setLowCutoff(double setting) { lowPass.sweepTo(setting); }

@@ -22,6 +22,11 @@ class DualFilter {
   // process() in three steps, so that the two sections can run beside other filters: the
   // low-pass's own copy of the input, then (once both sections have run) the weighted mix.
   double* lowPassInput(const double* values, int count);
+  // The low-pass's own row, for a copy of the input taken later.
+  double* lowPassRow(int count) {
+    reserve(count);
+    return scratch_.get();
+  }
   void mix(double* values, int count);
 
   // "Flt1" (plus the tone's offset) and "Flt2" as 0..1 settings; applied at once.

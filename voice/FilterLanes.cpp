@@ -1,5 +1,7 @@
 #include "voice/FilterLanes.h"
 
+#include <algorithm>
+
 #include "dsp/VectorLevel.h"
 
 namespace sorvel {
@@ -47,6 +49,15 @@ void runFilters(const ChannelFilterJob* channel, int channelCount, const BiquadJ
   }
   runChannelFilters(channel, channelCount, count);
   runBiquads(biquad, biquadCount, count);
+}
+
+void FilterJobs::run(int count) const {
+  runBiquads(first_.data(), firstCount_, count);
+  for (int c = 0; c < copyCount_; ++c) {
+    const Copy& copy = copies_[static_cast<std::size_t>(c)];
+    std::copy(copy.from, copy.from + count, copy.to);
+  }
+  runFilters(channel_.data(), channelCount_, biquad_.data(), biquadCount_, count);
 }
 
 }  // namespace sorvel

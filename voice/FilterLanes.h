@@ -32,17 +32,35 @@ void runFilters(const ChannelFilterJob* channel, int channelCount, const BiquadJ
 class FilterJobs {
  public:
   void reserve(int voices, int channelsPerVoice) {
-    channel_.resize(static_cast<std::size_t>(voices * channelsPerVoice));
-    biquad_.resize(static_cast<std::size_t>(2 * voices * channelsPerVoice));
+    const auto rows = static_cast<std::size_t>(voices * channelsPerVoice);
+    first_.resize(rows);
+    copies_.resize(rows);
+    channel_.resize(rows);
+    biquad_.resize(2 * rows);
   }
-  void clear() { channelCount_ = biquadCount_ = 0; }
+  void clear() { firstCount_ = copyCount_ = channelCount_ = biquadCount_ = 0; }
+  // A section that runs before every other job (one ahead of other filters on its row).
+  void addFirst(Biquad& section, double* values) { first_[static_cast<std::size_t>(firstCount_++)] = {&section, values}; }
   void add(ChannelFilter& filter, double* values) { channel_[static_cast<std::size_t>(channelCount_++)] = {&filter, values}; }
   void add(Biquad& section, double* values) { biquad_[static_cast<std::size_t>(biquadCount_++)] = {&section, values}; }
-  void run(int count) const { runFilters(channel_.data(), channelCount_, biquad_.data(), biquadCount_, count); }
+  // A section that filters its own copy of a row, taken once the first sections have run.
+  void addCopy(Biquad& section, double* copy, const double* from) {
+    copies_[static_cast<std::size_t>(copyCount_++)] = {from, copy};
+    add(section, copy);
+  }
+  void run(int count) const;
 
  private:
+  struct Copy {
+    const double* from;
+    double* to;
+  };
+  std::vector<BiquadJob> first_;
+  std::vector<Copy> copies_;
   std::vector<ChannelFilterJob> channel_;
   std::vector<BiquadJob> biquad_;
+  int firstCount_ = 0;
+  int copyCount_ = 0;
   int channelCount_ = 0;
   int biquadCount_ = 0;
 };
@@ -56,5 +74,7 @@ int runChannelFiltersAvx512(const ChannelFilterJob* jobs, int jobCount, int coun
 int runBiquadsAvx512(const BiquadJob* jobs, int jobCount, int count);
 void runFiltersAvx512(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
                       int count);
+// band[i] = low[i] x lowWeight + bandWeight x band[i], as the dual filter mixes its sections.
+void mixRowsAvx512(const double* low, double lowWeight, double* band, double bandWeight, int count);
 
 }  // namespace sorvel

@@ -365,4 +365,15 @@ void runFiltersAvx512(const ChannelFilterJob* channel, int channelCount, const B
   runAll<BiquadGroup>(biquad, biquadCount, count);
 }
 
+void mixRowsAvx512(const double* low, double lowWeight, double* band, double bandWeight, int count) {
+  const Lanes lowShare = _mm512_set1_pd(lowWeight);
+  const Lanes bandShare = _mm512_set1_pd(bandWeight);
+  for (int i = 0; i < count; i += kLanes) {
+    const int n = count - i < kLanes ? count - i : kLanes;
+    const __mmask8 samples = static_cast<__mmask8>((1u << n) - 1u);
+    const Lanes mixed = _mm512_maskz_loadu_pd(samples, low + i) * lowShare + bandShare * _mm512_maskz_loadu_pd(samples, band + i);
+    _mm512_mask_storeu_pd(band + i, samples, mixed);
+  }
+}
+
 }  // namespace sorvel

@@ -69,9 +69,10 @@ void Voice::renderFirstHalf(int count, FilterJobs& jobs) {
     generate(i, samples, count);
     VoiceChannel& channel = channels_[i];
     if (kChannelTable[i].dualFilter) {
-      if (i == kDoubleReed8) doubleReedHighPass_.process(samples, count);
-      jobs.add(channel.dualFilter.lowPass, channel.dualFilter.lowPassInput(samples, count));
-      jobs.add(channel.dualFilter.bandPass, samples);
+      DualFilter& dual = channel.dualFilter;
+      if (i == kDoubleReed8) jobs.addFirst(doubleReedHighPass_, samples);
+      jobs.addCopy(dual.lowPass, dual.lowPassRow(count), samples);
+      jobs.add(dual.bandPass, samples);
     } else {
       jobs.add(channel.channelFilter, samples);
     }
