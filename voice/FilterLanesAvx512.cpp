@@ -1,8 +1,8 @@
 // Built with the AVX-512 foundation, double-word, byte-word and vector-length parts (never FMA):
 // only plain structs, intrinsics and vector arithmetic here, so that no shared inline function is
 // compiled for AVX-512 in this file. Each lane repeats the scalar step of ChannelFilter and Biquad
-// operation for operation; where an instruction stands in for a scalar branch, the comment says
-// why the result is the same to the bit.
+// operation for operation, branches as masked selects (the biquad leaves out tests that cannot
+// fire; its comment says why).
 #include <immintrin.h>
 
 #include "voice/FilterLanes.h"
@@ -14,11 +14,11 @@ namespace {
 using Lanes = __m512d;
 constexpr int kLanes = 8;
 
-// isnan(value) ? 0 : value + guard. The guard is finite, so the sum is not a number exactly when
-// the value is not; the fix-up turns a sum that is not a number into +0 and keeps any other.
+// isnan(value) ? 0 : value + guard. The test runs beside the sum, so that only a one-cycle
+// select is added to a recursion's chain.
 inline Lanes guarded(Lanes value, Lanes guard) {
   const Lanes sum = value + guard;
-  return _mm512_fixupimm_pd(sum, sum, _mm512_set1_epi64(0x88), 0);
+  return _mm512_maskz_mov_pd(_mm512_cmp_pd_mask(value, value, _CMP_ORD_Q), sum);
 }
 
 // isnan(value) ? replacement : value.
@@ -26,11 +26,10 @@ inline Lanes notANumberTo(Lanes value, Lanes replacement) {
   return _mm512_mask_mov_pd(value, _mm512_cmp_pd_mask(value, value, _CMP_UNORD_Q), replacement);
 }
 
-// f > 0 ? f x 1.17 : f. For f > 0 the product is at least f, for any other f at most f (the
-// same zero for a zero); max gives its second operand, f, for a zero or a not-a-number.
-// (The masked form with every lane chosen is the plain instruction, without the compiler's
-// placeholder for the lanes not chosen.)
-inline Lanes strongerPositive(Lanes f) { return _mm512_mask_max_pd(f, 0xFF, f * 1.17, f); }
+// f > 0 ? f x 1.17 : f, the product and the test side by side.
+inline Lanes strongerPositive(Lanes f) {
+  return _mm512_mask_mov_pd(f, _mm512_cmp_pd_mask(f, _mm512_setzero_pd(), _CMP_GT_OQ), f * 1.17);
+}
 
 // Pairs of elements and pairs of 128-bit quarters from two vectors, as in the first and the
 // next two steps of a transpose.
