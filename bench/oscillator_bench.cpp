@@ -55,8 +55,8 @@ BENCHMARK(BM_OscillatorNoise)->DenseRange(0, 2);
 
 }  // namespace
 
-// Sixteen oscillators at sixteen pitches, each reading its own table level in turn, as the
-// voices of a patch do: most reads miss the first-level cache.
+// Sixteen oscillators at sixteen pitches over eight table levels, read in turn as the voices of a
+// patch are: most reads miss the first-level cache, which bounds the kernels more than arithmetic.
 void BM_OscillatorSawtoothSixteenPitches(benchmark::State& state) {
   const auto level = static_cast<VectorLevel>(state.range(0));
   if (level > vectorLevel()) {
