@@ -109,7 +109,7 @@ inline Bytes parameterFormProgram(const std::string& name, const std::vector<flo
   putCode(file, "FxCk");
   putBigEndian(file, 1);
   putCode(file, "qm71");
-  putBigEndian(file, 10302);
+  putBigEndian(file, kShownVersion);
   putBigEndian(file, count);
   putName28(file, name);
   for (const float v : normalised) putBigEndianFloat(file, v);
@@ -124,7 +124,7 @@ inline Bytes parameterFormBankHeader(std::int32_t programs, std::int32_t current
   putCode(file, "FxBk");
   putBigEndian(file, 2);
   putCode(file, "qm71");
-  putBigEndian(file, 10302);
+  putBigEndian(file, kShownVersion);
   putBigEndian(file, programs);
   putBigEndian(file, currentProgram);
   file.resize(file.size() + 124, 0);
