@@ -89,7 +89,7 @@ class FailingOnceDialogs : public ScriptedDialogs {
 }  // namespace
 
 TEST_F(UpdateCheckTest, AsksForTheVersionDocumentAsSorvelAcceptingAnything) {
-  EXPECT_EQ(checkAnswer("1302"), kUpdateResultTold);
+  EXPECT_EQ(checkAnswer(std::to_string(kVersionNumber)), kUpdateResultTold);
   ASSERT_EQ(requests.size(), 1u);
   const std::string& request = requests.front();
   EXPECT_EQ(request.rfind("GET /music/version/?file=sorvel HTTP/1.1\r\n", 0), 0u) << request;
@@ -99,8 +99,9 @@ TEST_F(UpdateCheckTest, AsksForTheVersionDocumentAsSorvelAcceptingAnything) {
 }
 
 TEST_F(UpdateCheckTest, OurOwnVersionAndOlderOnesAreUpToDate) {
-  for (const char* body : {"1302", "1301", "1000", "0", "-1400", "abc", "version 1400", ""}) {
-    if (std::string(body).empty()) continue;  // the empty answer has its own message
+  const std::string own = std::to_string(kVersionNumber), older = std::to_string(kVersionNumber - 1);
+  for (const std::string& body : {own, older, std::string("1000"), std::string("0"), std::string("-1400"),
+                                  std::string("abc"), std::string("version 1400")}) {
     SCOPED_TRACE(body);
     script->calls.clear();
     EXPECT_EQ(checkAnswer(body), kUpdateResultTold);
