@@ -1,34 +1,14 @@
 // Built with AVX2 (never FMA): eight phases side by side in 32-bit lanes, their table entries
-// gathered four at a time. Nothing here is shared with code built for other levels but the plain
-// kernel table.
+// gathered four at a time. Only the plain kernel table is seen by code built for other levels
+// (PhaseLanes.h's helpers have internal linkage).
 #include <immintrin.h>
 
-#include "dsp/Random.h"
 #include "voice/OscillatorKernels.h"
+#include "voice/PhaseLanes.h"
 
 namespace sorvel {
 
 namespace {
-
-constexpr int kLanes = 8;
-
-constexpr std::uint32_t power(std::uint32_t base, int exponent) {
-  std::uint32_t result = 1;
-  for (int i = 0; i < exponent; ++i) result *= base;
-  return result;
-}
-
-inline __m256i set1(std::uint32_t value) { return _mm256_set1_epi32(static_cast<int>(value)); }
-
-// The phases phase, phase + step, ... phase + 7 step, wrapped to 28 bits.
-inline __m256i firstPhases(std::uint32_t phase, std::uint32_t step) {
-  const __m256i offsets = _mm256_mullo_epi32(_mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), set1(step));
-  return _mm256_and_si256(_mm256_add_epi32(set1(phase), offsets), set1(0x0FFFFFFF));
-}
-
-inline __m256i tableIndices(__m256i phases, __m128i shift) {
-  return _mm256_and_si256(_mm256_srli_epi32(_mm256_sll_epi32(phases, shift), 16), set1(0xFFF));
-}
 
 // Gathers start from zeros in all four lanes rather than from an undefined register (whose
 // intrinsic the compiler warns about).
@@ -92,14 +72,9 @@ void pulse(const double* table, std::uint32_t phase, std::uint32_t lagged, std::
 }
 
 void noise(std::uint32_t state, double* out, int count) {
-  constexpr std::uint32_t m = RandomGenerator::kMultiplier;
-  const __m256i powers = _mm256_setr_epi32(static_cast<int>(power(m, 1)), static_cast<int>(power(m, 2)),
-                                           static_cast<int>(power(m, 3)), static_cast<int>(power(m, 4)),
-                                           static_cast<int>(power(m, 5)), static_cast<int>(power(m, 6)),
-                                           static_cast<int>(power(m, 7)), static_cast<int>(power(m, 8)));
-  const __m256i stride = set1(power(m, kLanes));
   const __m256d scale = _mm256_set1_pd(RandomGenerator::kScale);
-  __m256i s = _mm256_mullo_epi32(set1(state), powers);
+  const __m256i stride = noiseStride();
+  __m256i s = firstNoiseStates(state);
   int i = 0;
   for (; i < count; i += kLanes) {
     const __m256d low = _mm256_mul_pd(_mm256_cvtepi32_pd(_mm256_castsi256_si128(s)), scale);
