@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <random>
 
+#include "dsp/ParameterIds.h"
+#include "instrument/Configuration.h"
 #include "instrument/ConfigurationValues.h"
 #include "tests/config_test_support.h"
 
@@ -280,4 +282,23 @@ TEST_F(ConfigurationTest, TheHostsLocaleDoesNotMatter) {
   plug->loadPresetDefaults();
   EXPECT_NEAR(plug->parameter(presetParameter(kSaw8, kPresetGain))->value(), 0.71, 1e-6);
   EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "de_DE.UTF-8");
+}
+
+// The configuration as a part of its own, without a plug-in: what one instance writes, the next reads;
+// a map entry past the last parameter the reader knows reads as none.
+TEST_F(ConfigurationTest, StandsAloneAndKeepsWhatItWritesForTheNextReader) {
+  RecursiveLock lock;
+  Configuration first(lock, kParameterCount);
+  first.setUp(home());
+  first.midiThru = true;
+  first.controllerMap[20] = 115;
+  first.controllerMap[21] = kParameterCount - 1;
+  ASSERT_TRUE(first.write(Configuration::Write::All));
+
+  Configuration second(lock, 116);
+  second.setUp(home());
+  EXPECT_EQ(second.read(), Configuration::Status::Read);
+  EXPECT_TRUE(second.midiThru);
+  EXPECT_EQ(second.controllerMap[20], 115);
+  EXPECT_EQ(second.controllerMap[21], -1);
 }
