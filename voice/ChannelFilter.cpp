@@ -16,8 +16,20 @@ int ChannelFilter::tableIndex(double control) {
 }
 
 void ChannelFilter::computeCoefficients(const double* cutoffTable) {
+  setCoefficients(cutoffTable[tableIndex(control())]);
+}
+
+void ChannelFilter::updateCoefficients(const double* cutoffTable) {
+  const double value = control();
+  const bool sameSettings = resonance == computedFrom.resonance && cutoffTable == computedFrom.table;
+  if (sameSettings && value == computedFrom.control) return;
+  const int index = tableIndex(value);
+  if (!sameSettings || index != computedFrom.index) setCoefficients(cutoffTable[index]);
+  computedFrom = {cutoffTable, value, index, resonance};
+}
+
+void ChannelFilter::setCoefficients(double G) {
   k = resonance * 1.8 + 0.01;
-  const double G = cutoffTable[tableIndex(envValue * envAmount + cutoff + modulation)];
   g = G / (1.0 + G);
   beta3 = -1.0 / (1.0 + G);
   beta2 = (k - k * g) / (1.0 + G);

@@ -21,8 +21,21 @@ struct ChannelFilter {
   double s1 = 0, s2 = 0, s3 = 0;
   double offset = 1e-13;  // denormal guard, sign flipped every sample
 
+  // What the coefficients were last computed from by updateCoefficients.
+  struct CoefficientInputs {
+    const double* table = nullptr;
+    double control = 0;
+    int index = -1;
+    double resonance = 0;
+  } computedFrom;
+
   // Reads the cutoff table (17281 entries) at envValue x envAmount + cutoff + modulation.
   void computeCoefficients(const double* cutoffTable);
+  // The same, skipped when the table entry, the resonance and the table are those of the last
+  // update (they alone decide the coefficients): most control ticks of a held note.
+  void updateCoefficients(const double* cutoffTable);
+  // The next update computes afresh: a new rate's tables can sit where a dropped rate's were.
+  void forgetCoefficients() { computedFrom.table = nullptr; }
   void process(double* values, int count);
   // Two filters over two blocks in one pass; the same results as two process calls, but the two
   // independent recursions overlap in the processor.
@@ -31,6 +44,10 @@ struct ChannelFilter {
 
   // Table index of a control value: below 0 (or not a number) the first entry, from 1 up the last.
   static int tableIndex(double control);
+
+ private:
+  double control() const { return envValue * envAmount + cutoff + modulation; }
+  void setCoefficients(double G);
 };
 
 }  // namespace sorvel

@@ -67,8 +67,7 @@ void Voice::setSampleRate(double rate) {
       channel.dualFilter.reserve(blockLength_);
     } else {
       channel.channelFilter.clearState();
-      // The new rate's tables may sit where a dropped rate's were: compute afresh at the next tick.
-      channel.coefficientTable = nullptr;
+      channel.channelFilter.forgetCoefficients();
     }
   }
   // The tone settings were applied for the old rate; carry them over so these tones keep sounding.

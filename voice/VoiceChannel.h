@@ -62,12 +62,6 @@ struct VoiceChannel {
   double release = 0, releaseOffset = 0;
   double filter2 = 0;             // "Flt2": resonance or band-pass cutoff, kept to re-apply after a rate change
   Envelope envelope;
-  // What the channel filter's coefficients were last computed from; the same table entry and
-  // resonance give the same coefficients, so most control ticks of a held note skip the work.
-  const double* coefficientTable = nullptr;
-  double coefficientControl = 0;  // the sum the index was read from
-  int coefficientIndex = -1;
-  double coefficientResonance = 0;
   // Which of the two filters sounds is fixed by the channel table.
   ChannelFilter channelFilter;
   DualFilter dualFilter;

@@ -43,22 +43,6 @@ constexpr unsigned kToneTargets[kChannelCount] = {
     kToneDecay | kToneRelease,   // "4'HPcDly"
 };
 
-// The coefficients follow from the cutoff table entry (the index computeCoefficients reads) and the
-// resonance alone; when neither nor the table has changed, the stored ones are already exact. An
-// unchanged control value needs not even its index.
-void updateCoefficients(VoiceChannel& channel, const double* cutoffTable) {
-  ChannelFilter& filter = channel.channelFilter;
-  const double control = filter.envValue * filter.envAmount + filter.cutoff + filter.modulation;
-  const bool sameSettings = filter.resonance == channel.coefficientResonance && cutoffTable == channel.coefficientTable;
-  if (sameSettings && control == channel.coefficientControl) return;
-  const int index = ChannelFilter::tableIndex(control);
-  if (!sameSettings || index != channel.coefficientIndex) filter.computeCoefficients(cutoffTable);
-  channel.coefficientTable = cutoffTable;
-  channel.coefficientControl = control;
-  channel.coefficientIndex = index;
-  channel.coefficientResonance = filter.resonance;
-}
-
 }  // namespace
 
 void Voice::controlTick() {
@@ -76,7 +60,7 @@ void Voice::controlTick() {
     if (i < kSyntheChannelCount) channel.channelFilter.modulation = modulation;
     if (!kChannelTable[i].dualFilter && kChannelTable[i].filterFollowsEnvelope) {
       channel.channelFilter.envValue = channel.envelope.value;
-      updateCoefficients(channel, cutoffTable);
+      channel.channelFilter.updateCoefficients(cutoffTable);
     }
     sounding = sounding || channel.envelope.state != Envelope::kIdle;
   }
@@ -85,7 +69,7 @@ void Voice::controlTick() {
   if (enabled_[kSampleHold16]) {
     ChannelFilter& filter = channels_[kSampleHold16].channelFilter;
     filter.envValue = owner_.sampleHoldLfo.held;
-    updateCoefficients(channels_[kSampleHold16], cutoffTable);
+    filter.updateCoefficients(cutoffTable);
   }
   if (enabled_[kTuba32]) {
     // First-order high-pass at 3.2 Hz run at control rate: a held level fades from the cutoff.
@@ -94,7 +78,7 @@ void Voice::controlTick() {
     ChannelFilter& filter = channels_[kTuba32].channelFilter;
     filter.envValue = y;
     tubaHpState_ = -d - y * tubaHpA1_;
-    updateCoefficients(channels_[kTuba32], cutoffTable);
+    filter.updateCoefficients(cutoffTable);
   }
   if (enabled_[kPwm16]) pwmWidth_ = 1.0 - 0.66 * owner_.pwmLfo.unipolar;
   if (enabled_[kFuzzGuitar16]) fuzzWidth_ = 1.0 - 0.7 * channels_[kFuzzGuitar16].envelope.value;
