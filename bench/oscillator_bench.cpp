@@ -13,14 +13,22 @@ using namespace sorvel;
 
 constexpr int kPeriod = 44;
 
-template <typename Run>
-void runAtLevel(benchmark::State& state, Run run) {
+// The kernels of the level the benchmark's argument names; null (the case skipped) when the
+// processor does not have it.
+const OscillatorKernels* kernelsAtLevel(benchmark::State& state) {
   const auto level = static_cast<VectorLevel>(state.range(0));
   if (level > vectorLevel()) {
     state.SkipWithError("level not on this processor");
-    return;
+    return nullptr;
   }
-  const OscillatorKernels& kernels = oscillatorKernels(level);
+  return &oscillatorKernels(level);
+}
+
+template <typename Run>
+void runAtLevel(benchmark::State& state, Run run) {
+  const OscillatorKernels* found = kernelsAtLevel(state);
+  if (found == nullptr) return;
+  const OscillatorKernels& kernels = *found;
   const auto tables = EngineTables::forRate(44100);
   const double* table = tables->wave[2].data();
   std::vector<double> out(kPeriod);
@@ -58,12 +66,9 @@ BENCHMARK(BM_OscillatorNoise)->DenseRange(0, 2);
 // Sixteen oscillators at sixteen pitches over eight table levels, read in turn as the voices of a
 // patch are: most reads miss the first-level cache, which bounds the kernels more than arithmetic.
 void BM_OscillatorSawtoothSixteenPitches(benchmark::State& state) {
-  const auto level = static_cast<VectorLevel>(state.range(0));
-  if (level > vectorLevel()) {
-    state.SkipWithError("level not on this processor");
-    return;
-  }
-  const OscillatorKernels& kernels = oscillatorKernels(level);
+  const OscillatorKernels* found = kernelsAtLevel(state);
+  if (found == nullptr) return;
+  const OscillatorKernels& kernels = *found;
   const auto tables = EngineTables::forRate(44100);
   constexpr int kOscillators = 16;
   std::vector<double> out(kPeriod * kOscillators);
