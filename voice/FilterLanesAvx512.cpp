@@ -5,6 +5,8 @@
 // fire; its comment says why).
 #include <immintrin.h>
 
+#include <cstddef>
+
 #include "voice/FilterLanes.h"
 
 namespace sorvel {
@@ -15,10 +17,20 @@ using Lanes = __m512d;
 constexpr int kLanes = 8;
 
 // isnan(value) ? 0 : value + guard. The test runs beside the sum, so that only a one-cycle
-// select is added to a recursion's chain.
+// select is added to a recursion's chain. Without the test (kTested false), the plain sum: the
+// same wherever value is a number.
+template <bool kTested>
 inline Lanes guarded(Lanes value, Lanes guard) {
   const Lanes sum = value + guard;
+  if constexpr (!kTested) return sum;
   return _mm512_maskz_mov_pd(_mm512_cmp_pd_mask(value, value, _CMP_ORD_Q), sum);
+}
+
+// Whether a lane of any of the eight vectors is not a number (or the sum of infinities of both
+// signs, which only costs a needless recheck).
+inline bool anyNotANumber(const Lanes (&v)[8]) {
+  const Lanes sum = ((v[0] + v[1]) + (v[2] + v[3])) + ((v[4] + v[5]) + (v[6] + v[7]));
+  return _mm512_cmp_pd_mask(sum, sum, _CMP_UNORD_Q) != 0;
 }
 
 // isnan(value) ? replacement : value.
@@ -41,16 +53,19 @@ inline Lanes oddQuarters(Lanes a, Lanes b) { return __builtin_shufflevector(a, b
 // Eight rows of eight samples turned into eight samples of eight rows, and back (its own inverse).
 inline void transpose(Lanes (&r)[kLanes]) {
   Lanes t[kLanes], u[kLanes];
+#pragma GCC unroll 4
   for (int p = 0; p < kLanes; p += 2) {
     t[p] = evenOfPairs(r[p], r[p + 1]);
     t[p + 1] = oddOfPairs(r[p], r[p + 1]);
   }
+#pragma GCC unroll 2
   for (int q = 0; q < 2; ++q) {
     u[q] = evenQuarters(t[q], t[q + 2]);
     u[q + 2] = oddQuarters(t[q], t[q + 2]);
     u[q + 4] = evenQuarters(t[q + 4], t[q + 6]);
     u[q + 6] = oddQuarters(t[q + 4], t[q + 6]);
   }
+#pragma GCC unroll 2
   for (int q = 0; q < 2; ++q) {
     r[q] = evenQuarters(u[q], u[q + 4]);
     r[q + 4] = oddQuarters(u[q], u[q + 4]);
@@ -63,6 +78,14 @@ inline Lanes gather(const double (&values)[kLanes]) { return _mm512_loadu_pd(val
 
 inline void scatter(Lanes lanes, double (&values)[kLanes]) { _mm512_storeu_pd(values, lanes); }
 
+// The guard offsets of a group's filters, one per lane, taken without a trip through memory (eight
+// small stores read back as one vector would stall).
+template <typename Job, typename Offset>
+inline Lanes offsets(const Job* jobs, int real, Offset offset) {
+  auto lane = [&](int l) { return offset(jobs[l < real ? l : 0]); };
+  return _mm512_setr_pd(lane(0), lane(1), lane(2), lane(3), lane(4), lane(5), lane(6), lane(7));
+}
+
 // One group of eight channel filters. A group with fewer jobs repeats its first job in the spare
 // lanes, which are computed but never written back.
 struct ChannelGroup {
@@ -70,28 +93,22 @@ struct ChannelGroup {
   Lanes G0, g, beta2, beta3, k, s1, s2, s3, guard;
 
   void load(const ChannelFilterJob* jobs, int real) {
-    double c[9][kLanes];
+    static_assert(offsetof(ChannelFilter, s3) - offsetof(ChannelFilter, G0) == 7 * sizeof(double));
+    Lanes c[kLanes];
     for (int l = 0; l < kLanes; ++l) {
       const ChannelFilter& f = *jobs[l < real ? l : 0].filter;
-      c[0][l] = f.G0;
-      c[1][l] = f.g;
-      c[2][l] = f.beta2;
-      c[3][l] = f.beta3;
-      c[4][l] = f.k;
-      c[5][l] = f.s1;
-      c[6][l] = f.s2;
-      c[7][l] = f.s3;
-      c[8][l] = f.offset;
+      c[l] = _mm512_loadu_pd(&f.G0);
     }
-    G0 = gather(c[0]);
-    g = gather(c[1]);
-    beta2 = gather(c[2]);
-    beta3 = gather(c[3]);
-    k = gather(c[4]);
-    s1 = gather(c[5]);
-    s2 = gather(c[6]);
-    s3 = gather(c[7]);
-    guard = gather(c[8]);
+    transpose(c);
+    G0 = c[0];
+    g = c[1];
+    beta2 = c[2];
+    beta3 = c[3];
+    k = c[4];
+    s1 = c[5];
+    s2 = c[6];
+    s3 = c[7];
+    guard = offsets(jobs, real, [](const ChannelFilterJob& job) { return job.filter->offset; });
   }
 
   void store(const ChannelFilterJob* jobs, int real, Lanes lastGuard) const {
@@ -109,11 +126,24 @@ struct ChannelGroup {
     }
   }
 
+  struct State {
+    Lanes s1, s2, s3;
+  };
+  State state() const { return {s1, s2, s3}; }
+  void restore(const State& saved) {
+    s1 = saved.s1;
+    s2 = saved.s2;
+    s3 = saved.s3;
+  }
+
+  // A value that is not a number in x, s1, s2 or s3 makes this step's y one: each enters v, f or
+  // u, and all three enter y.
+  template <bool kTested>
   Lanes step(Lanes x, Lanes sampleGuard) {
-    x = guarded(x, sampleGuard);
-    s1 = guarded(s1, sampleGuard);
-    s2 = guarded(s2, sampleGuard);
-    s3 = guarded(s3, sampleGuard);
+    x = guarded<kTested>(x, sampleGuard);
+    s1 = guarded<kTested>(s1, sampleGuard);
+    s2 = guarded<kTested>(s2, sampleGuard);
+    s3 = guarded<kTested>(s3, sampleGuard);
 
     const Lanes v = (x - s1) * g;
     const Lanes lp1 = s1 + v;
@@ -136,28 +166,22 @@ struct BiquadGroup {
   Lanes a1, a2, b0, b1, x1, x2, y1, y2, guard;
 
   void load(const BiquadJob* jobs, int real) {
-    double c[9][kLanes];
+    static_assert(offsetof(Biquad, y2) - offsetof(Biquad, a1) == 7 * sizeof(double));
+    Lanes c[kLanes];
     for (int l = 0; l < kLanes; ++l) {
-      const Biquad& s = *jobs[l < real ? l : 0].section;
-      c[0][l] = s.a1;
-      c[1][l] = s.a2;
-      c[2][l] = s.b0;
-      c[3][l] = s.b1;
-      c[4][l] = s.x1;
-      c[5][l] = s.x2;
-      c[6][l] = s.y1;
-      c[7][l] = s.y2;
-      c[8][l] = s.offset;
+      const Biquad& b = *jobs[l < real ? l : 0].section;
+      c[l] = _mm512_loadu_pd(&b.a1);
     }
-    a1 = gather(c[0]);
-    a2 = gather(c[1]);
-    b0 = gather(c[2]);
-    b1 = gather(c[3]);
-    x1 = gather(c[4]);
-    x2 = gather(c[5]);
-    y1 = gather(c[6]);
-    y2 = gather(c[7]);
-    guard = gather(c[8]);
+    transpose(c);
+    a1 = c[0];
+    a2 = c[1];
+    b0 = c[2];
+    b1 = c[3];
+    x1 = c[4];
+    x2 = c[5];
+    y1 = c[6];
+    y2 = c[7];
+    guard = offsets(jobs, real, [](const BiquadJob& job) { return job.section->offset; });
     // x1, x2 and y2 only ever take values that have been through guarded() (never a
     // not-a-number), so that from here on the guard's plain sum is exact for them. A stored
     // state that is not a number becomes -guard: the first sum then gives +0, as guarded() does.
@@ -184,11 +208,24 @@ struct BiquadGroup {
     }
   }
 
+  struct State {
+    Lanes x1, x2, y1, y2;
+  };
+  State state() const { return {x1, x2, y1, y2}; }
+  void restore(const State& saved) {
+    x1 = saved.x1;
+    x2 = saved.x2;
+    y1 = saved.y1;
+    y2 = saved.y2;
+  }
+
+  // A value that is not a number in x or y1 makes this step's y one.
+  template <bool kTested>
   Lanes step(Lanes x, Lanes sampleGuard) {
-    x = guarded(x, sampleGuard);
+    x = guarded<kTested>(x, sampleGuard);
     x1 = x1 + sampleGuard;
     x2 = x2 + sampleGuard;
-    y1 = guarded(y1, sampleGuard);
+    y1 = guarded<kTested>(y1, sampleGuard);
     y2 = y2 + sampleGuard;
     const Lanes y = b0 * (x + x2) + b1 * x1 + a1 * y1 + a2 * y2;
     x2 = x1;
@@ -204,11 +241,18 @@ struct BiquadGroup {
 // through in blocks of eight per row, turned into one vector per sample; a block's spare samples
 // at the end of the run are masked off. Every loop over the groups is unrolled, so that the
 // groups' states stay in registers.
+//
+// A block is first stepped without the tests for values that are not numbers: where no tested
+// value is one, each guarded sum is the plain sum, and the results are exact. Where one is, the
+// step it enters gives an output that is not a number (each group's step says why), and the
+// steps before it were exact; so a block whose outputs are all numbers was exact throughout,
+// final states included, and any other is stepped again from its saved start with the tests.
 template <typename Group, int H>
 struct Batch {
   using Job = typename Group::Job;
   const Job* jobs;
   Group group[H];
+  typename Group::State start[H];
   double* rows[H][kLanes];
   int real[H];
   Lanes evenGuard[H], oddGuard[H];
@@ -221,34 +265,62 @@ struct Batch {
       real[h] = left < kLanes ? left : kLanes;
       const Job* groupJobs = jobs + kLanes * h;
       group[h].load(groupJobs, real[h]);
+#pragma GCC unroll 8
       for (int l = 0; l < kLanes; ++l) rows[h][l] = groupJobs[l < real[h] ? l : 0].values;
       evenGuard[h] = group[h].guard;
       oddGuard[h] = -group[h].guard;
     }
   }
 
-  void read(int i, int n, __mmask8 samples) {
+  // kFull: a whole block of eight samples; else the n samples that samples masks.
+  template <bool kFull>
+  void readGroup(int h, int i, __mmask8 samples) {
+#pragma GCC unroll 8
+    for (int l = 0; l < kLanes; ++l) {
+      block[h][l] = kFull ? _mm512_loadu_pd(rows[h][l] + i) : _mm512_maskz_loadu_pd(samples, rows[h][l] + i);
+    }
+    transpose(block[h]);
+  }
+
+  template <bool kFull>
+  void read(int i, __mmask8 samples) {
 #pragma GCC unroll 4
     for (int h = 0; h < H; ++h) {
-      for (int l = 0; l < kLanes; ++l) {
-        block[h][l] = n == kLanes ? _mm512_loadu_pd(rows[h][l] + i) : _mm512_maskz_loadu_pd(samples, rows[h][l] + i);
-      }
-      transpose(block[h]);
+      readGroup<kFull>(h, i, samples);
+      start[h] = group[h].state();
     }
   }
 
   // Blocks start at even samples: the guard's sign alternates with the sample's place in the block.
+  Lanes guardAt(int h, int s) const { return s % 2 == 0 ? evenGuard[h] : oddGuard[h]; }
+
   void step(int s) {
 #pragma GCC unroll 4
-    for (int h = 0; h < H; ++h) block[h][s] = group[h].step(block[h][s], s % 2 == 0 ? evenGuard[h] : oddGuard[h]);
+    for (int h = 0; h < H; ++h) block[h][s] = group[h].template step<false>(block[h][s], guardAt(h, s));
   }
 
-  void write(int i, int n, __mmask8 samples) {
+  // Before any row of the block is written, so that the rows still hold the block's input.
+  template <bool kFull>
+  void check(int i, int n, __mmask8 samples) {
+#pragma GCC unroll 4
+    for (int h = 0; h < H; ++h) {
+      if (__builtin_expect(anyNotANumber(block[h]), 0)) {
+        group[h].restore(start[h]);
+        readGroup<kFull>(h, i, samples);
+        for (int s = 0; s < n; ++s) block[h][s] = group[h].template step<true>(block[h][s], guardAt(h, s));
+      }
+    }
+  }
+
+  template <bool kFull>
+  void write(int i, __mmask8 samples) {
 #pragma GCC unroll 4
     for (int h = 0; h < H; ++h) {
       transpose(block[h]);
-      for (int l = 0; l < real[h]; ++l) {
-        if (n == kLanes) {
+#pragma GCC unroll 8
+      for (int l = 0; l < kLanes; ++l) {
+        if (l >= real[h]) break;
+        if (kFull) {
           _mm512_storeu_pd(rows[h][l] + i, block[h][l]);
         } else {
           _mm512_mask_storeu_pd(rows[h][l] + i, samples, block[h][l]);
@@ -267,31 +339,43 @@ struct Batch {
 template <typename Group>
 struct Batch<Group, 0> {
   Batch(const typename Group::Job*, int) {}
-  void read(int, int, __mmask8) {}
+  template <bool>
+  void read(int, __mmask8) {}
   void step(int) {}
-  void write(int, int, __mmask8) {}
+  template <bool>
+  void check(int, int, __mmask8) {}
+  template <bool>
+  void write(int, __mmask8) {}
   void finish(int) {}
 };
+
+// One block of n samples from sample i through both batches.
+template <bool kFull, typename A, typename B>
+[[gnu::always_inline]] inline void runBlock(A& a, B& b, int i, int n) {
+  const __mmask8 samples = static_cast<__mmask8>((1u << n) - 1u);
+  a.template read<kFull>(i, samples);
+  b.template read<kFull>(i, samples);
+#pragma GCC unroll 4
+  for (int s = 0; s < n; s += 2) {
+    a.step(s);
+    b.step(s);
+    if (s + 1 == n) break;
+    a.step(s + 1);
+    b.step(s + 1);
+  }
+  a.template check<kFull>(i, n, samples);
+  b.template check<kFull>(i, n, samples);
+  a.template write<kFull>(i, samples);
+  b.template write<kFull>(i, samples);
+}
 
 template <typename GroupA, int HA, typename GroupB, int HB>
 void runBatches(const typename GroupA::Job* jobsA, int countA, const typename GroupB::Job* jobsB, int countB, int count) {
   Batch<GroupA, HA> a(jobsA, countA);
   Batch<GroupB, HB> b(jobsB, countB);
-  for (int i = 0; i < count; i += kLanes) {
-    const int n = count - i < kLanes ? count - i : kLanes;
-    const __mmask8 samples = static_cast<__mmask8>((1u << n) - 1u);
-    a.read(i, n, samples);
-    b.read(i, n, samples);
-    for (int s = 0; s < n; s += 2) {
-      a.step(s);
-      b.step(s);
-      if (s + 1 == n) break;
-      a.step(s + 1);
-      b.step(s + 1);
-    }
-    a.write(i, n, samples);
-    b.write(i, n, samples);
-  }
+  int i = 0;
+  for (; i + kLanes <= count; i += kLanes) runBlock<true>(a, b, i, kLanes);
+  if (i < count) runBlock<false>(a, b, i, count - i);
   a.finish(count);
   b.finish(count);
 }
