@@ -48,7 +48,27 @@ void sectionsScalar(const double* synthe, const double* instrument, double gain,
   }
 }
 
-const ChannelMixKernels kScalar{mixScalar, sectionsScalar};
+// A section's bus at sample j: 0.0 plus its playing channels [from, to) in index order.
+double steadySum(const ChannelMix& mix, int from, int to, int j) {
+  double sum = 0.0;
+  for (int k = from; k < to; ++k) {
+    const int i = mix.playing[k];
+    sum += mix.samples[i][j] * mix.levels[i] * mix.envelopes[i]->value;
+  }
+  return sum;
+}
+
+void mixSteadyScalar(const ChannelMix& mix, double gain, bool ringModulation, double* syntheOut,
+                     double* instrumentOut, int count) {
+  for (int j = 0; j < count; ++j) {
+    const double synthe = steadySum(mix, 0, mix.synthePlaying, j);
+    const double instrument = steadySum(mix, mix.synthePlaying, mix.playingCount, j);
+    syntheOut[j] += ringModulation ? synthe * gain * instrument : synthe * gain;
+    instrumentOut[j] += instrument * gain;
+  }
+}
+
+const ChannelMixKernels kScalar{mixScalar, sectionsScalar, mixSteadyScalar};
 
 }  // namespace
 

@@ -1,7 +1,8 @@
 // The last steps of a voice's block: every channel's filtered samples, by its level and by its
 // envelope stepped once per sample, into its section bus; then the two buses, by the velocity
 // gain, into the section outputs. A scalar set is the reference; the vector sets step many
-// envelopes side by side and give its results to the bit.
+// envelopes side by side and give its results to the bit. When no envelope moves, the steady
+// kernels skip the buses and sum each section's channels in registers.
 #pragma once
 
 #include "dsp/ParameterIds.h"
@@ -16,6 +17,11 @@ struct ChannelMix {
   const double* samples[kPresetCount];  // nullptr: the channel is off and its envelope only keeps time
   double* buses[kPresetCount];
   double levels[kPresetCount];
+  // The playing channels in index order: the synthe section's (playing[0, synthePlaying)), then
+  // the instrument section's (up to playingCount).
+  int playing[kPresetCount];
+  int synthePlaying = 0;
+  int playingCount = 0;
 };
 
 struct ChannelMixKernels {
@@ -26,6 +32,11 @@ struct ChannelMixKernels {
   // instrumentOut[i] += instrument[i] x gain.
   void (*sections)(const double* synthe, const double* instrument, double gain, bool ringModulation,
                    double* syntheOut, double* instrumentOut, int count);
+  // mix into buses cleared to 0.0, then sections, for envelopes that a step leaves as they are:
+  // each section's sum starts from 0.0 and takes its playing channels in index order, as its
+  // bus would, and the envelopes are not touched.
+  void (*mixSteady)(const ChannelMix& mix, double gain, bool ringModulation, double* syntheOut,
+                    double* instrumentOut, int count);
 };
 
 // The set for a level the processor has (vectorLevel() or lower).

@@ -39,6 +39,6 @@ using Kernels = ChannelMixLanes<Avx2>;
 
 }  // namespace
 
-const ChannelMixKernels kChannelMixKernelsAvx2{Kernels::mix, Kernels::sections};
+const ChannelMixKernels kChannelMixKernelsAvx2{Kernels::mix, Kernels::sections, Kernels::mixSteady};
 
 }  // namespace sorvel

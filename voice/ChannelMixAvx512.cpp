@@ -44,6 +44,6 @@ using Kernels = ChannelMixLanes<Avx512>;
 
 }  // namespace
 
-const ChannelMixKernels kChannelMixKernelsAvx512{Kernels::mix, Kernels::sections};
+const ChannelMixKernels kChannelMixKernelsAvx512{Kernels::mix, Kernels::sections, Kernels::mixSteady};
 
 }  // namespace sorvel

@@ -207,6 +207,45 @@ struct ChannelMixLanes {
     }
   }
 
+  static void mixSteady(const ChannelMix& mix, double gain, bool ringModulation, double* syntheOut,
+                        double* instrumentOut, int count) {
+    const double* samples[kPresetCount];
+    double levels[kPresetCount], values[kPresetCount];
+    const int playing = mix.playingCount, synthePlaying = mix.synthePlaying;
+    for (int k = 0; k < playing; ++k) {
+      const int i = mix.playing[k];
+      samples[k] = mix.samples[i];
+      levels[k] = mix.levels[i];
+      values[k] = mix.envelopes[i]->value;
+    }
+    // A section's sum over channels [from, to) at sample j, or at the vector of samples from j.
+    auto sumLanes = [&](int from, int to, int j) {
+      Lanes sum = Ops::broadcast(0.0);
+      for (int k = from; k < to; ++k) {
+        sum = sum + Ops::load(samples[k] + j) * Ops::broadcast(levels[k]) * Ops::broadcast(values[k]);
+      }
+      return sum;
+    };
+    auto sumOne = [&](int from, int to, int j) {
+      double sum = 0.0;
+      for (int k = from; k < to; ++k) sum += samples[k][j] * levels[k] * values[k];
+      return sum;
+    };
+    const Lanes gains = Ops::broadcast(gain);
+    int j = 0;
+    for (; j + kWidth <= count; j += kWidth) {
+      const Lanes synthe = sumLanes(0, synthePlaying, j), instrument = sumLanes(synthePlaying, playing, j);
+      const Lanes syntheGained = ringModulation ? synthe * gains * instrument : synthe * gains;
+      Ops::store(syntheOut + j, Ops::load(syntheOut + j) + syntheGained);
+      Ops::store(instrumentOut + j, Ops::load(instrumentOut + j) + instrument * gains);
+    }
+    for (; j < count; ++j) {
+      const double synthe = sumOne(0, synthePlaying, j), instrument = sumOne(synthePlaying, playing, j);
+      syntheOut[j] += ringModulation ? synthe * gain * instrument : synthe * gain;
+      instrumentOut[j] += instrument * gain;
+    }
+  }
+
   static void sections(const double* synthe, const double* instrument, double gain, bool ringModulation,
                        double* syntheOut, double* instrumentOut, int count) {
     const Lanes gains = Ops::broadcast(gain);

@@ -24,6 +24,13 @@ void Voice::pointMix(int index) {
   mix_.samples[index] = enabled_[index] ? row(index) : nullptr;
   mix_.buses[index] = kChannelTable[index].synthe ? syntheBus_.data() : instrumentBus_.data();
   mix_.levels[index] = channels_[index].level;
+  mix_.synthePlaying = mix_.playingCount = 0;
+  for (bool synthe : {true, false}) {
+    for (int i = 0; i < kChannelCount; ++i) {
+      if (enabled_[i] && kChannelTable[i].synthe == synthe) mix_.playing[mix_.playingCount++] = i;
+    }
+    if (synthe) mix_.synthePlaying = mix_.playingCount;
+  }
 }
 
 void Voice::setSampleRate(double rate) {
@@ -40,6 +47,7 @@ void Voice::setSampleRate(double rate) {
   serial = 0;
   sampleRate_ = rate;
   active = keyDown = keyHold = false;
+  stillEnvelopes_ = 0;
   lastNote = kInitialNote;
   velocity = 0;
 
@@ -126,10 +134,12 @@ void Voice::start(int note, int noteVelocity, int noteSerial, double pitch) {
 
 void Voice::triggerEnvelopes() {
   for (VoiceChannel& channel : channels_) channel.envelope.trigger();
+  stillEnvelopes_ = 0;
 }
 
 void Voice::releaseAll() {
   for (VoiceChannel& channel : channels_) channel.envelope.startRelease();
+  stillEnvelopes_ = 0;
 }
 
 }  // namespace sorvel

@@ -98,6 +98,10 @@ class Voice {
   std::vector<double> rows_;  // one block per channel: waveform, then filtered in place
   std::vector<double> syntheBus_, instrumentBus_;
   ChannelMix mix_{};  // each channel's envelope, samples (when on), bus and level, for the mix kernels
+  // A bit per channel whose envelope the last control tick's step left as it was: a fixed point
+  // that every further step repeats, until a setting or a note changes the envelope.
+  unsigned stillEnvelopes_ = 0;
+  static_assert(kChannelCount < 32);
   const ChannelMixKernels& mixKernels_;
   int allocatedLength_ = 0;
   int blockLength_ = 0;

@@ -54,9 +54,13 @@ void Voice::controlTick() {
   if (lpfFromVelocity_) modulation *= velocityLevel_ - 0.5;
 
   bool sounding = false;
+  unsigned still = 0;
   for (int i = 0; i < kChannelCount; ++i) {
     VoiceChannel& channel = channels_[i];
+    const double before = channel.envelope.value;
+    const int stateBefore = channel.envelope.state;
     channel.envelope.step();
+    if (channel.envelope.value == before && channel.envelope.state == stateBefore) still |= 1u << i;
     if (i < kSyntheChannelCount) channel.channelFilter.modulation = modulation;
     if (!kChannelTable[i].dualFilter && kChannelTable[i].filterFollowsEnvelope) {
       channel.channelFilter.envValue = channel.envelope.value;
@@ -65,6 +69,7 @@ void Voice::controlTick() {
     sounding = sounding || channel.envelope.state != Envelope::kIdle;
   }
   active = sounding;
+  stillEnvelopes_ = still;
 
   if (enabled_[kSampleHold16]) {
     ChannelFilter& filter = channels_[kSampleHold16].channelFilter;
@@ -133,16 +138,19 @@ void Voice::applyEnvAmount(int index) {
 void Voice::applyAttack(int index) {
   VoiceChannel& channel = channels_[index];
   channel.envelope.setAttack(std::max(channel.attack + channel.attackOffset, 0.0));
+  stillEnvelopes_ &= ~(1u << index);
 }
 
 void Voice::applyDecay(int index) {
   VoiceChannel& channel = channels_[index];
   channel.envelope.setDecay(std::max(channel.decay + channel.decayOffset, 0.0));
+  stillEnvelopes_ &= ~(1u << index);
 }
 
 void Voice::applyRelease(int index) {
   VoiceChannel& channel = channels_[index];
   channel.envelope.setRelease(std::max(channel.release + channel.releaseOffset, 0.0));
+  stillEnvelopes_ &= ~(1u << index);
 }
 
 void Voice::setToneOffset(int index, double value) {
@@ -258,6 +266,7 @@ void Voice::setChannelParameter(int index, int kind, double value) {
       break;
     case kPresetSustain:
       channel.envelope.setSustain(std::max(value, 0.0));
+      stillEnvelopes_ &= ~(1u << index);
       break;
     case kPresetRelease:
       channel.release = value;

@@ -53,7 +53,14 @@ void Voice::filterChannels(int count) {
 }
 
 // Every channel into its bus, then the buses, by the velocity gain, into the caller's buffers.
+// With every envelope at a fixed point, the sums go straight into the caller's buffers.
 void Voice::addBuses(double* syntheOut, double* instrumentOut, int count) {
+  if (stillEnvelopes_ == (1u << kChannelCount) - 1) {
+    mixKernels_.mixSteady(mix_, velocityGain_, ringModulationOn_, syntheOut, instrumentOut, count);
+    return;
+  }
+  std::fill_n(syntheBus_.begin(), count, 0.0);
+  std::fill_n(instrumentBus_.begin(), count, 0.0);
   mixKernels_.mix(mix_, count);
   mixKernels_.sections(syntheBus_.data(), instrumentBus_.data(), velocityGain_, ringModulationOn_, syntheOut,
                        instrumentOut, count);
@@ -61,8 +68,6 @@ void Voice::addBuses(double* syntheOut, double* instrumentOut, int count) {
 
 void Voice::renderFirstHalf(int count, FilterJobs& jobs) {
   if (!active || !owner_.tables) return;
-  std::fill_n(syntheBus_.begin(), count, 0.0);
-  std::fill_n(instrumentBus_.begin(), count, 0.0);
   for (int i = 0; i < kChannelCount; ++i) {
     if (!enabled_[i]) continue;
     double* samples = row(i);
@@ -106,8 +111,6 @@ void Voice::render(double* syntheOut, double* instrumentOut, int count) {
   if (count <= 0) return;
 
   if (active && owner_.tables) {
-    std::fill_n(syntheBus_.begin(), count, 0.0);
-    std::fill_n(instrumentBus_.begin(), count, 0.0);
     filterChannels(count);
     addBuses(syntheOut, instrumentOut, count);
   }
