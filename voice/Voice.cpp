@@ -47,7 +47,9 @@ void Voice::setSampleRate(double rate) {
   serial = 0;
   sampleRate_ = rate;
   active = keyDown = keyHold = false;
-  stillEnvelopes_ = 0;
+  stillEnvelopes_ = soundingEnvelopes_ = 0;
+  staleFilters_ = kAllChannels;
+  tickedCutoffTable_ = nullptr;
   lastNote = kInitialNote;
   velocity = 0;
 

@@ -98,10 +98,18 @@ class Voice {
   std::vector<double> rows_;  // one block per channel: waveform, then filtered in place
   std::vector<double> syntheBus_, instrumentBus_;
   ChannelMix mix_{};  // each channel's envelope, samples (when on), bus and level, for the mix kernels
-  // A bit per channel whose envelope the last control tick's step left as it was: a fixed point
-  // that every further step repeats, until a setting or a note changes the envelope.
-  unsigned stillEnvelopes_ = 0;
+  // Bits per channel. still: the envelope's last step at a control tick left it as it was, a
+  // fixed point that every further step repeats, until a setting or a note changes it. sounding:
+  // the envelope was not idle after that step. staleFilters: a setting has changed the inputs
+  // of the channel's filter since its last update.
   static_assert(kChannelCount < 32);
+  static constexpr unsigned kAllChannels = (1u << kChannelCount) - 1;
+  unsigned stillEnvelopes_ = 0;
+  unsigned soundingEnvelopes_ = 0;
+  unsigned staleFilters_ = kAllChannels;
+  // What the filters were last updated with at a control tick.
+  const double* tickedCutoffTable_ = nullptr;
+  double tickedModulation_ = 0;
   const ChannelMixKernels& mixKernels_;
   int allocatedLength_ = 0;
   int blockLength_ = 0;

@@ -1,6 +1,8 @@
 // The voice's control tick and the application of parameter values to it.
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "dsp/Conversions.h"
 #include "dsp/EngineState.h"
@@ -53,23 +55,37 @@ void Voice::controlTick() {
   double modulation = owner_.lowPassModulation;
   if (lpfFromVelocity_) modulation *= velocityLevel_ - 0.5;
 
-  bool sounding = false;
-  unsigned still = 0;
-  for (int i = 0; i < kChannelCount; ++i) {
+  // A channel whose envelope is at a fixed point and whose filter inputs are those of its last
+  // update would come out of this tick as it went in: only the others are stepped and updated.
+  unsigned moving = ~stillEnvelopes_ | staleFilters_;
+  if (cutoffTable != tickedCutoffTable_) {
+    moving = ~0u;
+    tickedCutoffTable_ = cutoffTable;
+  }
+  if (std::bit_cast<std::uint64_t>(modulation) != std::bit_cast<std::uint64_t>(tickedModulation_)) {
+    moving |= (1u << kSyntheChannelCount) - 1;
+    tickedModulation_ = modulation;
+  }
+  moving &= kAllChannels;
+  staleFilters_ = 0;
+  for (unsigned rest = moving; rest != 0; rest &= rest - 1) {
+    const int i = std::countr_zero(rest);
+    const unsigned bit = 1u << i;
     VoiceChannel& channel = channels_[i];
-    const double before = channel.envelope.value;
-    const int stateBefore = channel.envelope.state;
-    channel.envelope.step();
-    if (channel.envelope.value == before && channel.envelope.state == stateBefore) still |= 1u << i;
+    Envelope& envelope = channel.envelope;
+    const double before = envelope.value;
+    const int stateBefore = envelope.state;
+    envelope.step();
+    stillEnvelopes_ = envelope.value == before && envelope.state == stateBefore ? stillEnvelopes_ | bit
+                                                                                : stillEnvelopes_ & ~bit;
+    soundingEnvelopes_ = envelope.state != Envelope::kIdle ? soundingEnvelopes_ | bit : soundingEnvelopes_ & ~bit;
     if (i < kSyntheChannelCount) channel.channelFilter.modulation = modulation;
     if (!kChannelTable[i].dualFilter && kChannelTable[i].filterFollowsEnvelope) {
-      channel.channelFilter.envValue = channel.envelope.value;
+      channel.channelFilter.envValue = envelope.value;
       channel.channelFilter.updateCoefficients(cutoffTable);
     }
-    sounding = sounding || channel.envelope.state != Envelope::kIdle;
   }
-  active = sounding;
-  stillEnvelopes_ = still;
+  active = soundingEnvelopes_ != 0;
 
   if (enabled_[kSampleHold16]) {
     ChannelFilter& filter = channels_[kSampleHold16].channelFilter;
@@ -123,6 +139,7 @@ void Voice::applyCutoff(int index) {
     channel.dualFilter.setLowCutoff(channel.cutoff + channel.cutoffOffset);
   } else {
     channel.channelFilter.cutoff = channel.cutoff + channel.cutoffOffset;
+    staleFilters_ |= 1u << index;
   }
 }
 
@@ -132,6 +149,7 @@ void Voice::applyEnvAmount(int index) {
     channel.dualFilter.setMix(channel.envAmount + channel.envAmountOffset);
   } else {
     channel.channelFilter.envAmount = channel.envAmount + channel.envAmountOffset;
+    staleFilters_ |= 1u << index;
   }
 }
 
@@ -250,6 +268,7 @@ void Voice::setChannelParameter(int index, int kind, double value) {
         channel.dualFilter.setBandCutoff(value);
       } else {
         channel.channelFilter.resonance = value;
+        staleFilters_ |= 1u << index;
       }
       break;
     case kPresetEnvToFilter:

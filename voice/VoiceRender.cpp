@@ -55,7 +55,7 @@ void Voice::filterChannels(int count) {
 // Every channel into its bus, then the buses, by the velocity gain, into the caller's buffers.
 // With every envelope at a fixed point, the sums go straight into the caller's buffers.
 void Voice::addBuses(double* syntheOut, double* instrumentOut, int count) {
-  if (stillEnvelopes_ == (1u << kChannelCount) - 1) {
+  if (stillEnvelopes_ == kAllChannels) {
     mixKernels_.mixSteady(mix_, velocityGain_, ringModulationOn_, syntheOut, instrumentOut, count);
     return;
   }
