@@ -1,5 +1,6 @@
 // The vector channel mix gives, to the bit, what the scalar one gives: buses, outputs, and every
-// envelope as it is left for the next block, with stage changes in the middle of a block.
+// envelope as it is left for the next block, with stage changes in the middle of a block. The
+// steady mix gives what cleared buses, the mix and the sections give.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -127,6 +128,49 @@ TEST(ChannelMix, VectorSectionsMatchScalar) {
                        kCount);
       EXPECT_TRUE(sameBits(outAlone[0], outTogether[0])) << ring;
       EXPECT_TRUE(sameBits(outAlone[1], outTogether[1])) << ring;
+    }
+  }
+}
+
+TEST(ChannelMix, SteadyMixIsTheMixIntoClearedBusesThenTheSections) {
+  const ChannelMixKernels& scalar = channelMixKernels(VectorLevel::kScalar);
+  std::vector<const ChannelMixKernels*> sets = vectorSets();
+  sets.push_back(&scalar);
+  constexpr int kCount = 43;  // whole vectors and a tail
+  std::vector<Envelope> envelopes(kPresetCount);
+  std::vector<std::vector<double>> rows(kPresetCount, std::vector<double>(kCount));
+  for (int i = 0; i < kPresetCount; ++i) {
+    envelopes[i].state = i % 3 == 0 ? Envelope::kIdle : Envelope::kDecaySustain;
+    envelopes[i].value = envelopes[i].target = 0.3 + 0.03 * i;
+    for (int j = 0; j < kCount; ++j) rows[i][j] = std::sin(0.2 * (i + 1) * j) - 0.4;
+  }
+  rows[4][3] = -0.0;  // alone in its section at this sample: the sum's sign of zero shows
+  rows[12][5] = std::numeric_limits<double>::quiet_NaN();
+  for (const ChannelMixKernels* set : sets) {
+    // Playing: 4 alone in the synthe section and every instrument channel; synthe channels only;
+    // nothing.
+    for (unsigned playing : {0x7FF10u, 0x000B5u, 0u}) {
+      for (bool ring : {false, true}) {
+        std::vector<double> buses[2] = {std::vector<double>(kCount), std::vector<double>(kCount)};
+        ChannelMix mix;
+        mix.synthePlaying = mix.playingCount = 0;
+        for (int i = 0; i < kPresetCount; ++i) {
+          const bool on = (playing >> i) & 1;
+          mix.envelopes[i] = &envelopes[i];
+          mix.samples[i] = on ? rows[i].data() : nullptr;
+          mix.buses[i] = buses[i < 8 ? 0 : 1].data();
+          mix.levels[i] = 0.5 + 0.1 * i;
+          if (on) mix.playing[mix.playingCount++] = i;
+          if (i == 7) mix.synthePlaying = mix.playingCount;
+        }
+        std::vector<double> expected[2] = {std::vector<double>(kCount, -0.0), std::vector<double>(kCount, 0.25)};
+        std::vector<double> steady[2] = {expected[0], expected[1]};
+        scalar.mix(mix, kCount);
+        scalar.sections(buses[0].data(), buses[1].data(), 0.7, ring, expected[0].data(), expected[1].data(), kCount);
+        set->mixSteady(mix, 0.7, ring, steady[0].data(), steady[1].data(), kCount);
+        EXPECT_TRUE(sameBits(expected[0], steady[0])) << playing << " " << ring;
+        EXPECT_TRUE(sameBits(expected[1], steady[1])) << playing << " " << ring;
+      }
     }
   }
 }

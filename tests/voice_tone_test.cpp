@@ -213,5 +213,38 @@ TEST(VoiceTone, HeldFilterTakesANewResonanceAndTable) {
   EXPECT_EQ(filter.beta2, expected.beta2);
 }
 
+// Once a held note's envelopes stand still, the control tick leaves their channels alone: every
+// later setting must still reach the filter and the envelope.
+TEST(VoiceTone, SettledNoteTakesNewCutoffEnvAmountAndSustain) {
+  VoiceRig rig;
+  rig.enableOnly(kTrumpet8);
+  rig.preset(kTrumpet8, kPresetCutoff, 0.3);
+  rig.preset(kTrumpet8, kPresetEnvToFilter, 0.2);
+  rig.play(60);
+  rig.run(50);
+  const ChannelFilter& filter = rig.voice->channel(kTrumpet8).channelFilter;
+  const Envelope& envelope = rig.voice->channel(kTrumpet8).envelope;
+  ASSERT_EQ(envelope.value, 1.0);
+  auto expectFreshCoefficients = [&](const char* what) {
+    ChannelFilter expected = filter;
+    expected.computeCoefficients(rig.state.tables->cutoff.data());
+    EXPECT_EQ(filter.g, expected.g) << what;
+    EXPECT_EQ(filter.G0, expected.G0) << what;
+  };
+  rig.preset(kTrumpet8, kPresetCutoff, 0.6);
+  rig.run(1);
+  expectFreshCoefficients("cutoff");
+  rig.voice->setParameter(kTrumpetCutoff, -0.2);
+  rig.run(1);
+  expectFreshCoefficients("tone offset");
+  rig.preset(kTrumpet8, kPresetEnvToFilter, 0.0);
+  rig.run(1);
+  expectFreshCoefficients("env amount");
+  rig.preset(kTrumpet8, kPresetSustain, 0.5);
+  const double before = test::rms(rig.run(1).instrument);
+  EXPECT_LT(envelope.value, 1.0);
+  EXPECT_LT(test::rms(rig.run(20).instrument), before);
+}
+
 }  // namespace
 }  // namespace sorvel
