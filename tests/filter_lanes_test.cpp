@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "dsp/EngineTables.h"
@@ -45,6 +46,10 @@ bool sameState(const Biquad& a, const Biquad& b) {
   return sameBits({a.x1, a.x2, a.y1, a.y2, a.offset}, {b.x1, b.x2, b.y1, b.y2, b.offset});
 }
 
+bool sameState(const DualFilter& a, const DualFilter& b) {
+  return sameState(a.lowPass, b.lowPass) && sameState(a.bandPass, b.bandPass);
+}
+
 // One of them starts from a stored state that is not a number.
 std::vector<ChannelFilter> channelFilters(int count) {
   const auto tables = EngineTables::forRate(44100);
@@ -74,14 +79,32 @@ std::vector<Biquad> sections(int count) {
   return sections;
 }
 
+// Both sections and the mix weights differ from filter to filter; two start from stored states
+// that are not numbers.
+std::vector<DualFilter> dualFilters(int count) {
+  std::vector<DualFilter> filters(count);
+  for (int f = 0; f < count; ++f) {
+    filters[f].setup(44100);
+    filters[f].setLowCutoff(0.1 + 0.04 * (f % 21));
+    filters[f].setBandCutoff(0.9 - 0.04 * (f % 21));
+    filters[f].setMix(0.05 * (f % 21));
+  }
+  filters[7].lowPass.y1 = kNaN;
+  filters[12].bandPass.x2 = kNaN;
+  return filters;
+}
+
 // Filters together by run(jobs, count) and each alone, block after block (each block after the
 // first starting from the stored state).
 template <typename Filter, typename Job>
 class SideBySide {
  public:
-  explicit SideBySide(const std::vector<Filter>& filters)
-      : alone_(filters), together_(filters), rowsAlone_(signals(static_cast<int>(filters.size()))), rowsTogether_(rowsAlone_) {
-    for (std::size_t f = 0; f < filters.size(); ++f) jobs_.push_back({&together_[f], rowsTogether_[f].data()});
+  explicit SideBySide(const std::vector<Filter>& filters) : SideBySide(filters, filters) {}
+  // For filters that are not copied: two sets made alike.
+  SideBySide(std::vector<Filter> alone, std::vector<Filter> together)
+      : alone_(std::move(alone)), together_(std::move(together)), rowsAlone_(signals(static_cast<int>(alone_.size()))),
+        rowsTogether_(rowsAlone_) {
+    for (std::size_t f = 0; f < together_.size(); ++f) jobs_.push_back({&together_[f], rowsTogether_[f].data()});
   }
   const Job* jobs() const { return jobs_.data(); }
   int size() const { return static_cast<int>(jobs_.size()); }
@@ -103,6 +126,7 @@ class SideBySide {
 
 using ChannelFiltersSideBySide = SideBySide<ChannelFilter, ChannelFilterJob>;
 using BiquadsSideBySide = SideBySide<Biquad, BiquadJob>;
+using DualFiltersSideBySide = SideBySide<DualFilter, DualFilterJob>;
 
 TEST(FilterLanes, ChannelFiltersSideBySideMatchEachAlone) {
   ChannelFiltersSideBySide filters(channelFilters(kFilters));
@@ -133,6 +157,26 @@ TEST(FilterLanes, BothKindsTogetherMatchEachAlone) {
     runFilters(filters.jobs(), filters.size(), sections.jobs(), sections.size(), count);
     filters.expectSame();
     sections.expectSame();
+  }
+}
+
+// The engine's job list: channel filters and dual filters beside each other (in eights: two and
+// two groups, one and two, then the dual filters left over alone), each dual filter's sections
+// mixed as its own process() mixes them.
+TEST(FilterLanes, DualFiltersBesideChannelFiltersMatchEachAlone) {
+  ChannelFiltersSideBySide filters(channelFilters(kFilters));
+  DualFiltersSideBySide duals(dualFilters(2 * kFilters + 3), dualFilters(2 * kFilters + 3));
+  FilterJobs jobs;
+  jobs.reserve(1, filters.size() + duals.size());
+  for (int count : kBlocks) {
+    filters.runAlone(count);
+    duals.runAlone(count);
+    jobs.clear();
+    for (int f = 0; f < filters.size(); ++f) jobs.add(*filters.jobs()[f].filter, filters.jobs()[f].values);
+    for (int f = 0; f < duals.size(); ++f) jobs.add(*duals.jobs()[f].filter, duals.jobs()[f].values);
+    jobs.run(count);
+    filters.expectSame();
+    duals.expectSame();
   }
 }
 

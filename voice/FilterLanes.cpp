@@ -51,13 +51,23 @@ void runFilters(const ChannelFilterJob* channel, int channelCount, const BiquadJ
   runBiquads(biquad, biquadCount, count);
 }
 
-void FilterJobs::run(int count) const {
+void FilterJobs::run(int count) {
   runBiquads(first_.data(), firstCount_, count);
-  for (int c = 0; c < copyCount_; ++c) {
-    const Copy& copy = copies_[static_cast<std::size_t>(c)];
-    std::copy(copy.from, copy.from + count, copy.to);
+  if (vectorLevel() >= VectorLevel::kAvx512) {
+    runFiltersAvx512(channel_.data(), channelCount_, dual_.data(), dualCount_, count);
+    return;
   }
-  runFilters(channel_.data(), channelCount_, biquad_.data(), biquadCount_, count);
+  // Each dual filter as DualFilter::process runs it, its two sections beside the other filters.
+  for (int d = 0; d < dualCount_; ++d) {
+    const DualFilterJob& job = dual_[static_cast<std::size_t>(d)];
+    sections_[static_cast<std::size_t>(2 * d)] = {&job.filter->lowPass, job.filter->lowPassInput(job.values, count)};
+    sections_[static_cast<std::size_t>(2 * d + 1)] = {&job.filter->bandPass, job.values};
+  }
+  runFilters(channel_.data(), channelCount_, sections_.data(), 2 * dualCount_, count);
+  for (int d = 0; d < dualCount_; ++d) {
+    const DualFilterJob& job = dual_[static_cast<std::size_t>(d)];
+    job.filter->mix(job.values, count);
+  }
 }
 
 }  // namespace sorvel

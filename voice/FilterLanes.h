@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "voice/ChannelFilter.h"
+#include "voice/DualFilter.h"
 #include "voice/Filter.h"
 
 namespace sorvel {
@@ -18,6 +19,12 @@ struct ChannelFilterJob {
 
 struct BiquadJob {
   Biquad* section;
+  double* values;
+};
+
+// Both sections of a dual filter over values, mixed back into values (DualFilter::process).
+struct DualFilterJob {
+  DualFilter* filter;
   double* values;
 };
 
@@ -34,35 +41,25 @@ class FilterJobs {
   void reserve(int voices, int channelsPerVoice) {
     const auto rows = static_cast<std::size_t>(voices * channelsPerVoice);
     first_.resize(rows);
-    copies_.resize(rows);
     channel_.resize(rows);
-    biquad_.resize(2 * rows);
+    dual_.resize(rows);
+    sections_.resize(2 * rows);
   }
-  void clear() { firstCount_ = copyCount_ = channelCount_ = biquadCount_ = 0; }
+  void clear() { firstCount_ = channelCount_ = dualCount_ = 0; }
   // A section that runs before every other job (one ahead of other filters on its row).
   void addFirst(Biquad& section, double* values) { first_[static_cast<std::size_t>(firstCount_++)] = {&section, values}; }
   void add(ChannelFilter& filter, double* values) { channel_[static_cast<std::size_t>(channelCount_++)] = {&filter, values}; }
-  void add(Biquad& section, double* values) { biquad_[static_cast<std::size_t>(biquadCount_++)] = {&section, values}; }
-  // A section that filters its own copy of a row, taken once the first sections have run.
-  void addCopy(Biquad& section, double* copy, const double* from) {
-    copies_[static_cast<std::size_t>(copyCount_++)] = {from, copy};
-    add(section, copy);
-  }
-  void run(int count) const;
+  void add(DualFilter& filter, double* values) { dual_[static_cast<std::size_t>(dualCount_++)] = {&filter, values}; }
+  void run(int count);
 
  private:
-  struct Copy {
-    const double* from;
-    double* to;
-  };
   std::vector<BiquadJob> first_;
-  std::vector<Copy> copies_;
   std::vector<ChannelFilterJob> channel_;
-  std::vector<BiquadJob> biquad_;
+  std::vector<DualFilterJob> dual_;
+  std::vector<BiquadJob> sections_;  // the dual filters' sections, where they run as biquads
   int firstCount_ = 0;
-  int copyCount_ = 0;
   int channelCount_ = 0;
-  int biquadCount_ = 0;
+  int dualCount_ = 0;
 };
 
 // The vector kernels, each compiled in its own file for its instructions: each runs the first jobs
@@ -73,6 +70,8 @@ int runBiquadsAvx2(const BiquadJob* jobs, int jobCount, int count);
 int runChannelFiltersAvx512(const ChannelFilterJob* jobs, int jobCount, int count);
 int runBiquadsAvx512(const BiquadJob* jobs, int jobCount, int count);
 void runFiltersAvx512(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
+                      int count);
+void runFiltersAvx512(const ChannelFilterJob* channel, int channelCount, const DualFilterJob* dual, int dualCount,
                       int count);
 // band[i] = low[i] x lowWeight + bandWeight x band[i], as the dual filter mixes its sections.
 void mixRowsAvx512(const double* low, double lowWeight, double* band, double bandWeight, int count);

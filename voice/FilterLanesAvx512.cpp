@@ -78,7 +78,7 @@ inline Lanes gather(const double (&values)[kLanes]) { return _mm512_loadu_pd(val
 
 inline void scatter(Lanes lanes, double (&values)[kLanes]) { _mm512_storeu_pd(values, lanes); }
 
-// The guard offsets of a group's filters, one per lane, taken without a trip through memory (eight
+// One value of each of a group's filters, one per lane, taken without a trip through memory (eight
 // small stores read back as one vector would stall).
 template <typename Job, typename Offset>
 inline Lanes offsets(const Job* jobs, int real, Offset offset) {
@@ -86,11 +86,23 @@ inline Lanes offsets(const Job* jobs, int real, Offset offset) {
   return _mm512_setr_pd(lane(0), lane(1), lane(2), lane(3), lane(4), lane(5), lane(6), lane(7));
 }
 
+// The guard offsets of a sample at an even and at an odd place in a block (blocks start at even
+// samples, and the guard's sign flips every sample).
+struct Guards {
+  Lanes even, odd;
+  void load(Lanes first) {
+    even = first;
+    odd = -first;
+  }
+  Lanes at(bool oddSample) const { return oddSample ? odd : even; }
+};
+
 // One group of eight channel filters. A group with fewer jobs repeats its first job in the spare
 // lanes, which are computed but never written back.
 struct ChannelGroup {
   using Job = ChannelFilterJob;
-  Lanes G0, g, beta2, beta3, k, s1, s2, s3, guard;
+  Lanes G0, g, beta2, beta3, k, s1, s2, s3;
+  Guards guard;
 
   void load(const ChannelFilterJob* jobs, int real) {
     static_assert(offsetof(ChannelFilter, s3) - offsetof(ChannelFilter, G0) == 7 * sizeof(double));
@@ -108,15 +120,15 @@ struct ChannelGroup {
     s1 = c[5];
     s2 = c[6];
     s3 = c[7];
-    guard = offsets(jobs, real, [](const ChannelFilterJob& job) { return job.filter->offset; });
+    guard.load(offsets(jobs, real, [](const ChannelFilterJob& job) { return job.filter->offset; }));
   }
 
-  void store(const ChannelFilterJob* jobs, int real, Lanes lastGuard) const {
+  void store(const ChannelFilterJob* jobs, int real, bool oddCount) const {
     double c[4][kLanes];
     scatter(s1, c[0]);
     scatter(s2, c[1]);
     scatter(s3, c[2]);
-    scatter(lastGuard, c[3]);
+    scatter(guard.at(oddCount), c[3]);
     for (int l = 0; l < real; ++l) {
       ChannelFilter& f = *jobs[l].filter;
       f.s1 = c[0][l];
@@ -139,7 +151,8 @@ struct ChannelGroup {
   // A value that is not a number in x, s1, s2 or s3 makes this step's y one: each enters v, f or
   // u, and all three enter y.
   template <bool kTested>
-  Lanes step(Lanes x, Lanes sampleGuard) {
+  Lanes step(Lanes x, bool oddSample) {
+    const Lanes sampleGuard = guard.at(oddSample);
     x = guarded<kTested>(x, sampleGuard);
     s1 = guarded<kTested>(s1, sampleGuard);
     s2 = guarded<kTested>(s2, sampleGuard);
@@ -161,17 +174,16 @@ struct ChannelGroup {
   }
 };
 
-struct BiquadGroup {
-  using Job = BiquadJob;
-  Lanes a1, a2, b0, b1, x1, x2, y1, y2, guard;
+// Eight biquad sections, one per lane.
+struct Section {
+  Lanes a1, a2, b0, b1, x1, x2, y1, y2;
+  Guards guard;
 
-  void load(const BiquadJob* jobs, int real) {
+  template <typename Job, typename SectionOf>
+  void load(const Job* jobs, int real, SectionOf sectionOf) {
     static_assert(offsetof(Biquad, y2) - offsetof(Biquad, a1) == 7 * sizeof(double));
     Lanes c[kLanes];
-    for (int l = 0; l < kLanes; ++l) {
-      const Biquad& b = *jobs[l < real ? l : 0].section;
-      c[l] = _mm512_loadu_pd(&b.a1);
-    }
+    for (int l = 0; l < kLanes; ++l) c[l] = _mm512_loadu_pd(&sectionOf(jobs[l < real ? l : 0]).a1);
     transpose(c);
     a1 = c[0];
     a2 = c[1];
@@ -181,25 +193,26 @@ struct BiquadGroup {
     x2 = c[5];
     y1 = c[6];
     y2 = c[7];
-    guard = offsets(jobs, real, [](const BiquadJob& job) { return job.section->offset; });
+    guard.load(offsets(jobs, real, [&](const Job& job) { return sectionOf(job).offset; }));
     // x1, x2 and y2 only ever take values that have been through guarded() (never a
     // not-a-number), so that from here on the guard's plain sum is exact for them. A stored
     // state that is not a number becomes -guard: the first sum then gives +0, as guarded() does.
-    const Lanes cleared = -guard;
+    const Lanes cleared = -guard.even;
     x1 = notANumberTo(x1, cleared);
     x2 = notANumberTo(x2, cleared);
     y2 = notANumberTo(y2, cleared);
   }
 
-  void store(const BiquadJob* jobs, int real, Lanes lastGuard) const {
+  template <typename Job, typename SectionOf>
+  void store(const Job* jobs, int real, bool oddCount, SectionOf sectionOf) const {
     double c[5][kLanes];
     scatter(x1, c[0]);
     scatter(x2, c[1]);
     scatter(y1, c[2]);
     scatter(y2, c[3]);
-    scatter(lastGuard, c[4]);
+    scatter(guard.at(oddCount), c[4]);
     for (int l = 0; l < real; ++l) {
-      Biquad& s = *jobs[l].section;
+      Biquad& s = sectionOf(jobs[l]);
       s.x1 = c[0][l];
       s.x2 = c[1][l];
       s.y1 = c[2][l];
@@ -221,7 +234,8 @@ struct BiquadGroup {
 
   // A value that is not a number in x or y1 makes this step's y one.
   template <bool kTested>
-  Lanes step(Lanes x, Lanes sampleGuard) {
+  Lanes step(Lanes x, bool oddSample) {
+    const Lanes sampleGuard = guard.at(oddSample);
     x = guarded<kTested>(x, sampleGuard);
     x1 = x1 + sampleGuard;
     x2 = x2 + sampleGuard;
@@ -233,6 +247,63 @@ struct BiquadGroup {
     y2 = y1;
     y1 = y;
     return y;
+  }
+};
+
+struct BiquadGroup {
+  using Job = BiquadJob;
+  Section section;
+
+  static Biquad& sectionOf(const BiquadJob& job) { return *job.section; }
+  void load(const BiquadJob* jobs, int real) { section.load(jobs, real, sectionOf); }
+  void store(const BiquadJob* jobs, int real, bool oddCount) const { section.store(jobs, real, oddCount, sectionOf); }
+
+  using State = Section::State;
+  State state() const { return section.state(); }
+  void restore(const State& saved) { section.restore(saved); }
+
+  template <bool kTested>
+  Lanes step(Lanes x, bool oddSample) {
+    return section.step<kTested>(x, oddSample);
+  }
+};
+
+// Eight dual filters: both sections from the same input, mixed by the weights as
+// DualFilter::mix does.
+struct DualGroup {
+  using Job = DualFilterJob;
+  Section low, band;
+  Lanes lowWeight, bandWeight;
+
+  static Biquad& lowOf(const DualFilterJob& job) { return job.filter->lowPass; }
+  static Biquad& bandOf(const DualFilterJob& job) { return job.filter->bandPass; }
+
+  void load(const DualFilterJob* jobs, int real) {
+    low.load(jobs, real, lowOf);
+    band.load(jobs, real, bandOf);
+    lowWeight = offsets(jobs, real, [](const DualFilterJob& job) { return job.filter->lowWeight; });
+    bandWeight = offsets(jobs, real, [](const DualFilterJob& job) { return job.filter->bandWeight; });
+  }
+  void store(const DualFilterJob* jobs, int real, bool oddCount) const {
+    low.store(jobs, real, oddCount, lowOf);
+    band.store(jobs, real, oddCount, bandOf);
+  }
+
+  struct State {
+    Section::State low, band;
+  };
+  State state() const { return {low.state(), band.state()}; }
+  void restore(const State& saved) {
+    low.restore(saved.low);
+    band.restore(saved.band);
+  }
+
+  // A section's output that is not a number makes the mix one.
+  template <bool kTested>
+  Lanes step(Lanes x, bool oddSample) {
+    const Lanes lowOut = low.step<kTested>(x, oddSample);
+    const Lanes bandOut = band.step<kTested>(x, oddSample);
+    return lowOut * lowWeight + bandWeight * bandOut;
   }
 };
 
@@ -255,7 +326,6 @@ struct Batch {
   typename Group::State start[H];
   double* rows[H][kLanes];
   int real[H];
-  Lanes evenGuard[H], oddGuard[H];
   Lanes block[H][kLanes];
 
   Batch(const Job* batchJobs, int jobCount) : jobs(batchJobs) {
@@ -267,8 +337,6 @@ struct Batch {
       group[h].load(groupJobs, real[h]);
 #pragma GCC unroll 8
       for (int l = 0; l < kLanes; ++l) rows[h][l] = groupJobs[l < real[h] ? l : 0].values;
-      evenGuard[h] = group[h].guard;
-      oddGuard[h] = -group[h].guard;
     }
   }
 
@@ -291,12 +359,9 @@ struct Batch {
     }
   }
 
-  // Blocks start at even samples: the guard's sign alternates with the sample's place in the block.
-  Lanes guardAt(int h, int s) const { return s % 2 == 0 ? evenGuard[h] : oddGuard[h]; }
-
   void step(int s) {
 #pragma GCC unroll 4
-    for (int h = 0; h < H; ++h) block[h][s] = group[h].template step<false>(block[h][s], guardAt(h, s));
+    for (int h = 0; h < H; ++h) block[h][s] = group[h].template step<false>(block[h][s], s % 2 != 0);
   }
 
   // Before any row of the block is written, so that the rows still hold the block's input.
@@ -307,7 +372,7 @@ struct Batch {
       if (__builtin_expect(anyNotANumber(block[h]), 0)) {
         group[h].restore(start[h]);
         readGroup<kFull>(h, i, samples);
-        for (int s = 0; s < n; ++s) block[h][s] = group[h].template step<true>(block[h][s], guardAt(h, s));
+        for (int s = 0; s < n; ++s) block[h][s] = group[h].template step<true>(block[h][s], s % 2 != 0);
       }
     }
   }
@@ -331,7 +396,7 @@ struct Batch {
 
   void finish(int count) {
 #pragma GCC unroll 4
-    for (int h = 0; h < H; ++h) group[h].store(jobs + kLanes * h, real[h], count % 2 == 0 ? evenGuard[h] : oddGuard[h]);
+    for (int h = 0; h < H; ++h) group[h].store(jobs + kLanes * h, real[h], count % 2 != 0);
   }
 };
 
@@ -405,10 +470,37 @@ void runAll(const typename Group::Job* jobs, int jobCount, int count) {
   for (; jobCount > 0; jobs += kBatch, jobCount -= kBatch) runAlone<Group>(jobs, jobCount < kBatch ? jobCount : kBatch, count);
 }
 
-template <int HC, int HB>
-void runTogether(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
+template <typename Other, int HC, int HO>
+void runTogether(const ChannelFilterJob* channel, int channelCount, const typename Other::Job* other, int otherCount,
                  int count) {
-  runBatches<ChannelGroup, HC, BiquadGroup, HB>(channel, channelCount, biquad, biquadCount, count);
+  runBatches<ChannelGroup, HC, Other, HO>(channel, channelCount, other, otherCount, count);
+}
+
+// Channel filters beside another kind, two groups of each at most, then what is left of either.
+template <typename Other>
+void runWithChannelFilters(const ChannelFilterJob* channel, int channelCount, const typename Other::Job* other,
+                           int otherCount, int count) {
+  if (count <= 0) return;
+  constexpr int kBatch = kLanes * kGroupsTogether;
+  while (channelCount > 0 && otherCount > 0) {
+    const int c = channelCount < kBatch ? channelCount : kBatch;
+    const int o = otherCount < kBatch ? otherCount : kBatch;
+    if (c > kLanes && o > kLanes) {
+      runTogether<Other, 2, 2>(channel, c, other, o, count);
+    } else if (c > kLanes) {
+      runTogether<Other, 2, 1>(channel, c, other, o, count);
+    } else if (o > kLanes) {
+      runTogether<Other, 1, 2>(channel, c, other, o, count);
+    } else {
+      runTogether<Other, 1, 1>(channel, c, other, o, count);
+    }
+    channel += c;
+    channelCount -= c;
+    other += o;
+    otherCount -= o;
+  }
+  runAll<ChannelGroup>(channel, channelCount, count);
+  runAll<Other>(other, otherCount, count);
 }
 
 }  // namespace
@@ -425,27 +517,12 @@ int runBiquadsAvx512(const BiquadJob* jobs, int jobCount, int count) {
 
 void runFiltersAvx512(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
                       int count) {
-  if (count <= 0) return;
-  constexpr int kBatch = kLanes * kGroupsTogether;
-  while (channelCount > 0 && biquadCount > 0) {
-    const int c = channelCount < kBatch ? channelCount : kBatch;
-    const int b = biquadCount < kBatch ? biquadCount : kBatch;
-    if (c > kLanes && b > kLanes) {
-      runTogether<2, 2>(channel, c, biquad, b, count);
-    } else if (c > kLanes) {
-      runTogether<2, 1>(channel, c, biquad, b, count);
-    } else if (b > kLanes) {
-      runTogether<1, 2>(channel, c, biquad, b, count);
-    } else {
-      runTogether<1, 1>(channel, c, biquad, b, count);
-    }
-    channel += c;
-    channelCount -= c;
-    biquad += b;
-    biquadCount -= b;
-  }
-  runAll<ChannelGroup>(channel, channelCount, count);
-  runAll<BiquadGroup>(biquad, biquadCount, count);
+  runWithChannelFilters<BiquadGroup>(channel, channelCount, biquad, biquadCount, count);
+}
+
+void runFiltersAvx512(const ChannelFilterJob* channel, int channelCount, const DualFilterJob* dual, int dualCount,
+                      int count) {
+  runWithChannelFilters<DualGroup>(channel, channelCount, dual, dualCount, count);
 }
 
 void mixRowsAvx512(const double* low, double lowWeight, double* band, double bandWeight, int count) {

@@ -74,10 +74,8 @@ void Voice::renderFirstHalf(int count, FilterJobs& jobs) {
     generate(i, samples, count);
     VoiceChannel& channel = channels_[i];
     if (kChannelTable[i].dualFilter) {
-      DualFilter& dual = channel.dualFilter;
       if (i == kDoubleReed8) jobs.addFirst(doubleReedHighPass_, samples);
-      jobs.addCopy(dual.lowPass, dual.lowPassRow(count), samples);
-      jobs.add(dual.bandPass, samples);
+      jobs.add(channel.dualFilter, samples);
     } else {
       jobs.add(channel.channelFilter, samples);
     }
@@ -85,12 +83,7 @@ void Voice::renderFirstHalf(int count, FilterJobs& jobs) {
 }
 
 void Voice::renderSecondHalf(double* syntheOut, double* instrumentOut, int count) {
-  if (active && owner_.tables) {
-    for (int i = 0; i < kChannelCount; ++i) {
-      if (enabled_[i] && kChannelTable[i].dualFilter) channels_[i].dualFilter.mix(row(i), count);
-    }
-    addBuses(syntheOut, instrumentOut, count);
-  }
+  if (active && owner_.tables) addBuses(syntheOut, instrumentOut, count);
   syntheOsc_.advance(count);
   instrumentOsc_.advance(count);
 }
