@@ -51,6 +51,20 @@ void chorusBlockScalar(const ChorusMix& m, double* const* lines, int shift, cons
   }
 }
 
+void chorusCycleScalar(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left,
+                       double* right, int from, int to) {
+  for (int n = from; n < to; ++n) {
+    double tap[3];
+    for (int k = 0; k < 3; ++k) {
+      const ChorusTap& t = taps[k];
+      const double f = (t.start + n * t.glide) - t.whole;
+      tap[k] = f * t.line[n + t.shift] + (1 - f) * t.line[n + t.shift + 1];
+    }
+    left[n] = dryLeft[n] + tap[0] + tap[2];
+    right[n] = dryRight[n] + tap[1] + tap[2];
+  }
+}
+
 void chorusBlock(const ChorusMix& mix, double* const* lines, int shift, const ChorusTap* taps, double* left,
                  double* right, int from, int to) {
   const VectorLevel level = vectorLevel();
@@ -60,6 +74,17 @@ void chorusBlock(const ChorusMix& mix, double* const* lines, int shift, const Ch
     from = chorusBlockAvx2(mix, lines, shift, taps, left, right, from, to);
   }
   if (from < to) chorusBlockScalar(mix, lines, shift, taps, left, right, from, to);
+}
+
+void chorusCycle(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left, double* right,
+                 int from, int to) {
+  const VectorLevel level = vectorLevel();
+  if (level >= VectorLevel::kAvx512) {
+    from = chorusCycleAvx512(dryLeft, dryRight, taps, left, right, from, to);
+  } else if (level >= VectorLevel::kAvx2) {
+    from = chorusCycleAvx2(dryLeft, dryRight, taps, left, right, from, to);
+  }
+  if (from < to) chorusCycleScalar(dryLeft, dryRight, taps, left, right, from, to);
 }
 
 void chorusWrite(const ChorusMix& mix, double* const* lines, int shift, double* left, double* right, int from, int to) {

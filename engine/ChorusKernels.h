@@ -36,6 +36,12 @@ void chorusTapScalar(const ChorusTap& tap, double* out, double* out2, int from, 
 void chorusBlockScalar(const ChorusMix& mix, double* const* lines, int shift, const ChorusTap* taps, double* left,
                        double* right, int from, int to);
 
+// A block whose lines are not written: for n in [from, to), left[n] = dryLeft[n] + tap 0 + tap 2
+// and right[n] = dryRight[n] + tap 1 + tap 2, in the serial loop's order. Each tap's glide must be
+// exact (see exactGlide) over the run.
+void chorusCycleScalar(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left,
+                       double* right, int from, int to);
+
 // Samples from `from`: as many as the kernel's width divides (AVX2) or all (AVX-512, whose last
 // step stores only some lanes); each returns where it stopped.
 int chorusWriteAvx2(const ChorusMix& mix, double* const* lines, int shift, double* left, double* right, int from, int to);
@@ -47,11 +53,17 @@ int chorusBlockAvx2(const ChorusMix& mix, double* const* lines, int shift, const
                     double* right, int from, int to);
 int chorusBlockAvx512(const ChorusMix& mix, double* const* lines, int shift, const ChorusTap* taps, double* left,
                       double* right, int from, int to);
+int chorusCycleAvx2(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left, double* right,
+                    int from, int to);
+int chorusCycleAvx512(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left,
+                      double* right, int from, int to);
 
 // The widest kernel the processor allows, then the scalar loop for the rest.
 void chorusWrite(const ChorusMix& mix, double* const* lines, int shift, double* left, double* right, int from, int to);
 void chorusTap(const ChorusTap& tap, double* out, double* out2, int from, int to);
 void chorusBlock(const ChorusMix& mix, double* const* lines, int shift, const ChorusTap* taps, double* left,
                  double* right, int from, int to);
+void chorusCycle(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left, double* right,
+                 int from, int to);
 
 }  // namespace sorvel

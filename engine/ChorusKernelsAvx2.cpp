@@ -85,4 +85,36 @@ int chorusBlockAvx2(const ChorusMix& m, double* const* lines, int shift, const C
   return n;
 }
 
+// The glide is exact (see exactGlide): every delay of the run and its fraction f are exact, and so
+// are 1 - f and the step of both over four samples, so that adding the step gives each lane the
+// same f and 1 - f as the scalar expression.
+int chorusCycleAvx2(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left, double* right,
+                    int from, int to) {
+  const __m256d one = _mm256_set1_pd(1.0);
+  const __m256d position = _mm256_add_pd(_mm256_set1_pd(from), _mm256_set_pd(3, 2, 1, 0));
+  __m256d f[3], g[3], step[3];
+#pragma GCC unroll 3
+  for (int t = 0; t < 3; ++t) {
+    const __m256d glide = _mm256_set1_pd(taps[t].glide);
+    f[t] = _mm256_sub_pd(_mm256_add_pd(_mm256_set1_pd(taps[t].start), _mm256_mul_pd(position, glide)),
+                         _mm256_set1_pd(taps[t].whole));
+    g[t] = _mm256_sub_pd(one, f[t]);
+    step[t] = _mm256_set1_pd(4.0 * taps[t].glide);
+  }
+  int n = from;
+  for (; n + 4 <= to; n += 4) {
+    __m256d tap[3];
+#pragma GCC unroll 3
+    for (int t = 0; t < 3; ++t) {
+      const double* entry = taps[t].line + n + taps[t].shift;
+      tap[t] = _mm256_add_pd(_mm256_mul_pd(f[t], _mm256_loadu_pd(entry)), _mm256_mul_pd(g[t], _mm256_loadu_pd(entry + 1)));
+      f[t] = _mm256_add_pd(f[t], step[t]);
+      g[t] = _mm256_sub_pd(g[t], step[t]);
+    }
+    _mm256_storeu_pd(left + n, _mm256_add_pd(_mm256_add_pd(_mm256_loadu_pd(dryLeft + n), tap[0]), tap[2]));
+    _mm256_storeu_pd(right + n, _mm256_add_pd(_mm256_add_pd(_mm256_loadu_pd(dryRight + n), tap[1]), tap[2]));
+  }
+  return n;
+}
+
 }  // namespace sorvel

@@ -91,4 +91,38 @@ int chorusBlockAvx512(const ChorusMix& m, double* const* lines, int shift, const
   return to;
 }
 
+// The glide is exact (see exactGlide): every delay of the run and its fraction f are exact, and so
+// are 1 - f and the step of both over eight samples, so that adding the step gives each lane the
+// same f and 1 - f as the scalar expression.
+int chorusCycleAvx512(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left,
+                      double* right, int from, int to) {
+  const __m512d one = _mm512_set1_pd(1.0);
+  const __m512d position = _mm512_add_pd(_mm512_set1_pd(from), _mm512_set_pd(7, 6, 5, 4, 3, 2, 1, 0));
+  __m512d f[3], g[3], step[3];
+#pragma GCC unroll 3
+  for (int t = 0; t < 3; ++t) {
+    const __m512d glide = _mm512_set1_pd(taps[t].glide);
+    f[t] = _mm512_sub_pd(_mm512_add_pd(_mm512_set1_pd(taps[t].start), _mm512_mul_pd(position, glide)),
+                         _mm512_set1_pd(taps[t].whole));
+    g[t] = _mm512_sub_pd(one, f[t]);
+    step[t] = _mm512_set1_pd(8.0 * taps[t].glide);
+  }
+  for (int n = from; n < to; n += 8) {
+    const __mmask8 k = lanesBelow(n, to);
+    __m512d tap[3];
+#pragma GCC unroll 3
+    for (int t = 0; t < 3; ++t) {
+      const double* entry = taps[t].line + n + taps[t].shift;
+      tap[t] = _mm512_add_pd(_mm512_mul_pd(f[t], _mm512_maskz_loadu_pd(k, entry)),
+                             _mm512_mul_pd(g[t], _mm512_maskz_loadu_pd(k, entry + 1)));
+      f[t] = _mm512_add_pd(f[t], step[t]);
+      g[t] = _mm512_sub_pd(g[t], step[t]);
+    }
+    const __m512d dryL = _mm512_maskz_loadu_pd(k, dryLeft + n), dryR = _mm512_maskz_loadu_pd(k, dryRight + n);
+    _mm512_mask_storeu_pd(left + n, k, _mm512_add_pd(_mm512_add_pd(dryL, tap[0]), tap[2]));
+    _mm512_mask_storeu_pd(right + n, k, _mm512_add_pd(_mm512_add_pd(dryR, tap[1]), tap[2]));
+  }
+  return to;
+}
+
 }  // namespace sorvel

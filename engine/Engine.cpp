@@ -190,14 +190,15 @@ void Engine::renderQuietSubBlock(double* left, double* right, int count) {
   if (renderQuietDry(out[0], out[1], count)) return;
   double* synthe = syntheBus_.data();
   double* instrument = instrumentBus_.data();
-  std::fill(instrument, instrument + count, 0.0);
   if (highPassCycle_.known()) {
-    highPassCycle_.advance(highPass_, synthe, count);
+    output_.mixCycle(highPassCycle_, synthe, instrument, out[0], out[1], count);
+    highPassCycle_.skip(highPass_, count);
     ++quietSubBlocks_;
-  } else {
-    std::fill(synthe, synthe + count, 0.0);
-    highPassCycle_.processWatching(highPass_, synthe, count);
+    return;
   }
+  std::fill(instrument, instrument + count, 0.0);
+  std::fill(synthe, synthe + count, 0.0);
+  highPassCycle_.processWatching(highPass_, synthe, count);
   output_.mix(synthe, instrument, out[0], out[1], count);
 }
 

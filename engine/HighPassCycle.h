@@ -16,6 +16,8 @@ class HighPassCycle {
 
   bool known() const { return known_; }
   int period() const { return period_; }
+  // Position in the cycle of the next output.
+  int phase() const { return phase_; }
   // The filter's coefficients or state are about to change other than by silence.
   void forget() { known_ = watching_ = false; }
 

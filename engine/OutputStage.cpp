@@ -1,11 +1,10 @@
 #include "engine/OutputStage.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
-#include <cstdint>
 
 #include "dsp/Conversions.h"
+#include "engine/ChorusGlide.h"
 #include "engine/ChorusKernels.h"
 
 namespace sorvel {
@@ -24,35 +23,16 @@ double unitInterval(double x) {
   return x > 1.0 ? 1.0 : x;
 }
 
-// Whether count steps of `delay += step`, rounded at each step, are delay + n x glide exactly for
-// one glide, with every delay of the run from 1 to below `limit` samples. Between two powers of two the doubles are the multiples of one grid step u;
-// a delay on that grid plus the step rounds to the delay plus the step rounded to the grid, as
-// long as the sum stays between those powers and the step is no tie between two grid points.
-bool exactGlide(double delay, double step, int count, double limit, double& glide) {
-  if (!(delay >= 1.0 && delay < 1e9) || !(std::fabs(step) < 1e9) || count < 1) return false;
-  // The power of two at or below the delay, and the grid step 2^-52 of it.
-  const std::uint64_t exponent = std::bit_cast<std::uint64_t>(delay) >> 52;
-  const double lower = std::bit_cast<double>(exponent << 52);
-  const double upper = 2.0 * lower;
-  const double grid = lower * 0x1p-52;
-  // 1 / grid, built from its exponent rather than divided.
-  const double steps = step * std::bit_cast<double>((2098 - exponent) << 52);  // exact: a power of two
-  if (!(std::fabs(steps) < 0x1p50)) return false;
-  // Rounded to the nearest whole number, ties to even: exact below 2^51.
-  const double whole = (steps + 0x1.8p52) - 0x1.8p52;
-  if (std::fabs(steps - whole) == 0.5) return false;
-  glide = whole * grid;
-  const double last = delay + (count - 1) * glide;
-  // One grid step of margin covers the rounding of these checks themselves.
-  const double first = delay + step;
-  const double final = last + step;
-  if (std::min(first, final) < lower + grid || std::max(first, final) >= upper - grid) return false;
-  return std::min(delay, last) >= 1.0 && std::max(delay, last) < limit;
-}
-
 }  // namespace
 
 void OutputStage::setSampleRate(double rate, int controlPeriod) {
+  lineCycle_.standsIn = false;
+  lineCycle_.run = 0;
+  lineCycle_.found = -1;
+  longestBlock_ = std::max(1, controlPeriod);
+  const auto patternLength = static_cast<std::size_t>(HighPassCycle::kLongestPeriod + longestBlock_ + 1);
+  for (auto& pattern : lineCycle_.wet) pattern.assign(patternLength, 0.0);
+  for (auto& pattern : lineCycle_.dry) pattern.assign(patternLength, 0.0);
   if (rate != sampleRate) {
     sampleRate = rate;
     inverseRate = 1.0 / rate;
@@ -99,6 +79,12 @@ void OutputStage::setInstrumentMix(double mix) {
   updateGains();
 }
 
+void OutputStage::setChorusOn(bool on) {
+  // The lines stand still while the chorus is off, and the cycle moves on.
+  if (on != chorusOn) breakCycleRun();
+  chorusOn = on;
+}
+
 void OutputStage::setChorusDepth(double value) { chorusDepth = kDepthScale * value; }
 
 void OutputStage::setChorusRate(int lfo, double value) {
@@ -107,6 +93,9 @@ void OutputStage::setChorusRate(int lfo, double value) {
 }
 
 void OutputStage::updateGains() {
+  // The lines hold the wet mix of the gains before.
+  breakCycleRun();
+  lineCycle_.found = -1;
   const double v = volumeFactor;
   const double b = balance;
   syntheGain.left = (1 - b) * v * (1 - synthePan);
@@ -137,6 +126,7 @@ void OutputStage::stepModulation() {
 }
 
 void OutputStage::mix(const double* synthe, const double* instrument, double* left, double* right, int count) {
+  breakCycleRun();
   if (chorusOn) {
     mixChorus(synthe, instrument, left, right, count);
   } else {
@@ -153,22 +143,6 @@ ChorusMix OutputStage::mixOf(const double* synthe, const double* instrument) con
   return {synthe,           instrument,        syntheWet.left,  syntheWet.right, instrumentWet.left, instrumentWet.right,
           syntheDry.left,   syntheDry.right,   instrumentDry.left, instrumentDry.right};
 }
-
-namespace {
-
-// The first sample from `from` on whose delay has another whole part than `back`, or count: the
-// delays of a run with an exact glide are exact and move one way.
-int wholePartChange(double start, double glide, int back, int from, int count) {
-  const auto changed = [&](int n) { return static_cast<int>(start + n * glide) != back; };
-  if (glide == 0.0 || !changed(count - 1)) return count;
-  const double estimate = ((glide > 0.0 ? back + 1.0 : static_cast<double>(back)) - start) / glide;
-  int n = !(estimate > from) ? from : estimate >= count - 1 ? count - 1 : static_cast<int>(estimate);
-  while (n > from && changed(n - 1)) --n;
-  while (!changed(n)) ++n;
-  return n;
-}
-
-}  // namespace
 
 // The common case in one pass over a few pieces: no line wraps where the block writes it, and
 // within a piece no tap's read wraps and no delay's whole part changes.

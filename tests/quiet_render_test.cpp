@@ -66,11 +66,13 @@ struct Pair {
     }
   }
 
-  // A quiet stretch that the shortcuts must have taken part of.
+  // A quiet stretch that the shortcuts must have taken part of; the chorus lines end it as the
+  // full computation leaves them.
   void quietStretch(double seconds) {
     const long before = quiet.engine.quietSubBlocks();
     render(seconds);
     EXPECT_GT(quiet.engine.quietSubBlocks(), before + 100) << "block " << blocks;
+    EXPECT_EQ(quiet.engine.output().chorusLines(), full.engine.output().chorusLines()) << "block " << blocks;
   }
 };
 
@@ -100,6 +102,13 @@ TEST(QuietRender, ShortcutsGiveTheFullOutputAcrossNotesParameterChangesAndResets
   p.quietStretch(0.5);
   p.both([](Engine& e) { e.parameterChanged(kChorus, 1); });
   p.quietStretch(1.0);
+  // Off for a block or two while the cycle moves on, then on again.
+  for (int i = 0; i < 2; ++i) {
+    p.both([](Engine& e) { e.parameterChanged(kChorus, 0); });
+    p.render(0.0001);
+    p.both([](Engine& e) { e.parameterChanged(kChorus, 1); });
+    p.quietStretch(1.0);
+  }
 
   // A rate whose chorus lines have an odd length, more voices, and a note after the long silence.
   p.both([](Engine& e) {
@@ -121,29 +130,34 @@ TEST(QuietRender, ChorusKernelsMatchTheScalarLoops) {
   }
   for (int n = 0; n < kCount + 8; ++n) line[n] = std::sin(n * 0.31);
   const ChorusMix mix{synthe, instrument, 0.31, 0.17, 0.23, 0.41, 0.29, 0.13, 0.37, 0.19};
-  const ChorusTap tap{line, 3, 40.75, -0.0078125, 40.0};
+  // Glides in closed form, each over one whole part of its delay.
+  const ChorusTap taps[3] = {{line, 3, 40.75, -0.0078125, 40.0}, {line, 2, 20.5, 0.00390625, 20.0}, {line, 1, 7.125, 0.015625, 7.0}};
+  const ChorusTap& tap = taps[0];
 
   struct Result {
     double lines[3][kCount] = {}, left[kCount] = {}, right[kCount] = {};
+    double cycleLeft[kCount] = {}, cycleRight[kCount] = {};  // the dry inputs read as the dry mix
   };
-  const auto run = [&](Result& r, auto write, auto tapKernel) {
+  const auto run = [&](Result& r, auto write, auto tapKernel, auto cycleKernel) {
     double* const lines[3] = {r.lines[0], r.lines[1], r.lines[2]};
     const int written = write(mix, lines, 0, r.left, r.right, 1, kCount);
     chorusWriteScalar(mix, lines, 0, r.left, r.right, written, kCount);
     const int tapped = tapKernel(tap, r.left, r.right, 1, kCount);
     chorusTapScalar(tap, r.left, r.right, tapped, kCount);
+    const int cycled = cycleKernel(synthe, instrument, taps, r.cycleLeft, r.cycleRight, 1, kCount);
+    chorusCycleScalar(synthe, instrument, taps, r.cycleLeft, r.cycleRight, cycled, kCount);
   };
   const auto none = [](auto&&...) { return 1; };
   Result expected, actual;
-  run(expected, none, none);
+  run(expected, none, none, none);
   const bool avx2 = vectorLevel() >= VectorLevel::kAvx2, avx512 = vectorLevel() >= VectorLevel::kAvx512;
   for (bool wide : {false, true}) {
     if (!(wide ? avx512 : avx2)) continue;
     actual = Result{};
     if (wide) {
-      run(actual, chorusWriteAvx512, chorusTapAvx512);
+      run(actual, chorusWriteAvx512, chorusTapAvx512, chorusCycleAvx512);
     } else {
-      run(actual, chorusWriteAvx2, chorusTapAvx2);
+      run(actual, chorusWriteAvx2, chorusTapAvx2, chorusCycleAvx2);
     }
     EXPECT_EQ(std::memcmp(&expected, &actual, sizeof expected), 0) << (wide ? "AVX-512" : "AVX2");
   }
