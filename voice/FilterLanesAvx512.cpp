@@ -51,7 +51,7 @@ inline Lanes evenQuarters(Lanes a, Lanes b) { return __builtin_shufflevector(a, 
 inline Lanes oddQuarters(Lanes a, Lanes b) { return __builtin_shufflevector(a, b, 2, 3, 6, 7, 10, 11, 14, 15); }
 
 // Eight rows of eight samples turned into eight samples of eight rows, and back (its own inverse).
-inline void transpose(Lanes (&r)[kLanes]) {
+[[gnu::always_inline]] inline void transpose(Lanes (&r)[kLanes]) {
   Lanes t[kLanes], u[kLanes];
 #pragma GCC unroll 4
   for (int p = 0; p < kLanes; p += 2) {
@@ -90,7 +90,7 @@ inline Lanes offsets(const Job* jobs, int real, Offset offset) {
 // samples, and the guard's sign flips every sample).
 struct Guards {
   Lanes even, odd;
-  void load(Lanes first) {
+  [[gnu::always_inline]] void load(Lanes first) {
     even = first;
     odd = -first;
   }
@@ -104,7 +104,7 @@ struct ChannelGroup {
   Lanes G0, g, beta2, beta3, k, s1, s2, s3;
   Guards guard;
 
-  void load(const ChannelFilterJob* jobs, int real) {
+  [[gnu::always_inline]] void load(const ChannelFilterJob* jobs, int real) {
     static_assert(offsetof(ChannelFilter, s3) - offsetof(ChannelFilter, G0) == 7 * sizeof(double));
     Lanes c[kLanes];
     for (int l = 0; l < kLanes; ++l) {
@@ -123,7 +123,7 @@ struct ChannelGroup {
     guard.load(offsets(jobs, real, [](const ChannelFilterJob& job) { return job.filter->offset; }));
   }
 
-  void store(const ChannelFilterJob* jobs, int real, bool oddCount) const {
+  [[gnu::always_inline]] void store(const ChannelFilterJob* jobs, int real, bool oddCount) const {
     double c[4][kLanes];
     scatter(s1, c[0]);
     scatter(s2, c[1]);
@@ -151,7 +151,7 @@ struct ChannelGroup {
   // A value that is not a number in x, s1, s2 or s3 makes this step's y one: each enters v, f or
   // u, and all three enter y.
   template <bool kTested>
-  Lanes step(Lanes x, bool oddSample) {
+  [[gnu::always_inline]] Lanes step(Lanes x, bool oddSample) {
     const Lanes sampleGuard = guard.at(oddSample);
     x = guarded<kTested>(x, sampleGuard);
     s1 = guarded<kTested>(s1, sampleGuard);
@@ -180,7 +180,7 @@ struct Section {
   Guards guard;
 
   template <typename Job, typename SectionOf>
-  void load(const Job* jobs, int real, SectionOf sectionOf) {
+  [[gnu::always_inline]] void load(const Job* jobs, int real, SectionOf sectionOf) {
     static_assert(offsetof(Biquad, y2) - offsetof(Biquad, a1) == 7 * sizeof(double));
     Lanes c[kLanes];
     for (int l = 0; l < kLanes; ++l) c[l] = _mm512_loadu_pd(&sectionOf(jobs[l < real ? l : 0]).a1);
@@ -204,7 +204,7 @@ struct Section {
   }
 
   template <typename Job, typename SectionOf>
-  void store(const Job* jobs, int real, bool oddCount, SectionOf sectionOf) const {
+  [[gnu::always_inline]] void store(const Job* jobs, int real, bool oddCount, SectionOf sectionOf) const {
     double c[5][kLanes];
     scatter(x1, c[0]);
     scatter(x2, c[1]);
@@ -234,7 +234,7 @@ struct Section {
 
   // A value that is not a number in x or y1 makes this step's y one.
   template <bool kTested>
-  Lanes step(Lanes x, bool oddSample) {
+  [[gnu::always_inline]] Lanes step(Lanes x, bool oddSample) {
     const Lanes sampleGuard = guard.at(oddSample);
     x = guarded<kTested>(x, sampleGuard);
     x1 = x1 + sampleGuard;
@@ -254,16 +254,18 @@ struct BiquadGroup {
   using Job = BiquadJob;
   Section section;
 
-  static Biquad& sectionOf(const BiquadJob& job) { return *job.section; }
-  void load(const BiquadJob* jobs, int real) { section.load(jobs, real, sectionOf); }
-  void store(const BiquadJob* jobs, int real, bool oddCount) const { section.store(jobs, real, oddCount, sectionOf); }
+  struct SectionOf {
+    Biquad& operator()(const BiquadJob& job) const { return *job.section; }
+  };
+  [[gnu::always_inline]] void load(const BiquadJob* jobs, int real) { section.load(jobs, real, SectionOf{}); }
+  [[gnu::always_inline]] void store(const BiquadJob* jobs, int real, bool oddCount) const { section.store(jobs, real, oddCount, SectionOf{}); }
 
   using State = Section::State;
   State state() const { return section.state(); }
   void restore(const State& saved) { section.restore(saved); }
 
   template <bool kTested>
-  Lanes step(Lanes x, bool oddSample) {
+  [[gnu::always_inline]] Lanes step(Lanes x, bool oddSample) {
     return section.step<kTested>(x, oddSample);
   }
 };
@@ -275,18 +277,22 @@ struct DualGroup {
   Section low, band;
   Lanes lowWeight, bandWeight;
 
-  static Biquad& lowOf(const DualFilterJob& job) { return job.filter->lowPass; }
-  static Biquad& bandOf(const DualFilterJob& job) { return job.filter->bandPass; }
+  struct LowOf {
+    Biquad& operator()(const DualFilterJob& job) const { return job.filter->lowPass; }
+  };
+  struct BandOf {
+    Biquad& operator()(const DualFilterJob& job) const { return job.filter->bandPass; }
+  };
 
-  void load(const DualFilterJob* jobs, int real) {
-    low.load(jobs, real, lowOf);
-    band.load(jobs, real, bandOf);
+  [[gnu::always_inline]] void load(const DualFilterJob* jobs, int real) {
+    low.load(jobs, real, LowOf{});
+    band.load(jobs, real, BandOf{});
     lowWeight = offsets(jobs, real, [](const DualFilterJob& job) { return job.filter->lowWeight; });
     bandWeight = offsets(jobs, real, [](const DualFilterJob& job) { return job.filter->bandWeight; });
   }
-  void store(const DualFilterJob* jobs, int real, bool oddCount) const {
-    low.store(jobs, real, oddCount, lowOf);
-    band.store(jobs, real, oddCount, bandOf);
+  [[gnu::always_inline]] void store(const DualFilterJob* jobs, int real, bool oddCount) const {
+    low.store(jobs, real, oddCount, LowOf{});
+    band.store(jobs, real, oddCount, BandOf{});
   }
 
   struct State {
@@ -300,7 +306,7 @@ struct DualGroup {
 
   // A section's output that is not a number makes the mix one.
   template <bool kTested>
-  Lanes step(Lanes x, bool oddSample) {
+  [[gnu::always_inline]] Lanes step(Lanes x, bool oddSample) {
     const Lanes lowOut = low.step<kTested>(x, oddSample);
     const Lanes bandOut = band.step<kTested>(x, oddSample);
     return lowOut * lowWeight + bandWeight * bandOut;
@@ -328,7 +334,7 @@ struct Batch {
   int real[H];
   Lanes block[H][kLanes];
 
-  Batch(const Job* batchJobs, int jobCount) : jobs(batchJobs) {
+  [[gnu::always_inline]] Batch(const Job* batchJobs, int jobCount) : jobs(batchJobs) {
 #pragma GCC unroll 4
     for (int h = 0; h < H; ++h) {
       const int left = jobCount - kLanes * h;
@@ -342,7 +348,7 @@ struct Batch {
 
   // kFull: a whole block of eight samples; else the n samples that samples masks.
   template <bool kFull>
-  void readGroup(int h, int i, __mmask8 samples) {
+  [[gnu::always_inline]] void readGroup(int h, int i, __mmask8 samples) {
 #pragma GCC unroll 8
     for (int l = 0; l < kLanes; ++l) {
       block[h][l] = kFull ? _mm512_loadu_pd(rows[h][l] + i) : _mm512_maskz_loadu_pd(samples, rows[h][l] + i);
@@ -351,7 +357,7 @@ struct Batch {
   }
 
   template <bool kFull>
-  void read(int i, __mmask8 samples) {
+  [[gnu::always_inline]] void read(int i, __mmask8 samples) {
 #pragma GCC unroll 4
     for (int h = 0; h < H; ++h) {
       readGroup<kFull>(h, i, samples);
@@ -359,14 +365,14 @@ struct Batch {
     }
   }
 
-  void step(int s) {
+  [[gnu::always_inline]] void step(int s) {
 #pragma GCC unroll 4
     for (int h = 0; h < H; ++h) block[h][s] = group[h].template step<false>(block[h][s], s % 2 != 0);
   }
 
   // Before any row of the block is written, so that the rows still hold the block's input.
   template <bool kFull>
-  void check(int i, int n, __mmask8 samples) {
+  [[gnu::always_inline]] void check(int i, int n, __mmask8 samples) {
 #pragma GCC unroll 4
     for (int h = 0; h < H; ++h) {
       if (__builtin_expect(anyNotANumber(block[h]), 0)) {
@@ -378,7 +384,7 @@ struct Batch {
   }
 
   template <bool kFull>
-  void write(int i, __mmask8 samples) {
+  [[gnu::always_inline]] void write(int i, __mmask8 samples) {
 #pragma GCC unroll 4
     for (int h = 0; h < H; ++h) {
       transpose(block[h]);
@@ -394,7 +400,7 @@ struct Batch {
     }
   }
 
-  void finish(int count) {
+  [[gnu::always_inline]] void finish(int count) {
 #pragma GCC unroll 4
     for (int h = 0; h < H; ++h) group[h].store(jobs + kLanes * h, real[h], count % 2 != 0);
   }
@@ -470,30 +476,34 @@ void runAll(const typename Group::Job* jobs, int jobCount, int count) {
   for (; jobCount > 0; jobs += kBatch, jobCount -= kBatch) runAlone<Group>(jobs, jobCount < kBatch ? jobCount : kBatch, count);
 }
 
+// The fewest groups of each kind that hold the jobs, at most HC and HO.
 template <typename Other, int HC, int HO>
 void runTogether(const ChannelFilterJob* channel, int channelCount, const typename Other::Job* other, int otherCount,
                  int count) {
+  if constexpr (HC > 1) {
+    if (groupsFor(channelCount) < HC) {
+      runTogether<Other, HC - 1, HO>(channel, channelCount, other, otherCount, count);
+      return;
+    }
+  }
+  if constexpr (HO > 1) {
+    if (groupsFor(otherCount) < HO) {
+      runTogether<Other, HC, HO - 1>(channel, channelCount, other, otherCount, count);
+      return;
+    }
+  }
   runBatches<ChannelGroup, HC, Other, HO>(channel, channelCount, other, otherCount, count);
 }
 
-// Channel filters beside another kind, two groups of each at most, then what is left of either.
-template <typename Other>
+// Channel filters beside another kind, HC and HO groups at most, then what is left of either.
+template <typename Other, int HC, int HO>
 void runWithChannelFilters(const ChannelFilterJob* channel, int channelCount, const typename Other::Job* other,
                            int otherCount, int count) {
   if (count <= 0) return;
-  constexpr int kBatch = kLanes * kGroupsTogether;
   while (channelCount > 0 && otherCount > 0) {
-    const int c = channelCount < kBatch ? channelCount : kBatch;
-    const int o = otherCount < kBatch ? otherCount : kBatch;
-    if (c > kLanes && o > kLanes) {
-      runTogether<Other, 2, 2>(channel, c, other, o, count);
-    } else if (c > kLanes) {
-      runTogether<Other, 2, 1>(channel, c, other, o, count);
-    } else if (o > kLanes) {
-      runTogether<Other, 1, 2>(channel, c, other, o, count);
-    } else {
-      runTogether<Other, 1, 1>(channel, c, other, o, count);
-    }
+    const int c = channelCount < kLanes * HC ? channelCount : kLanes * HC;
+    const int o = otherCount < kLanes * HO ? otherCount : kLanes * HO;
+    runTogether<Other, HC, HO>(channel, c, other, o, count);
     channel += c;
     channelCount -= c;
     other += o;
@@ -517,12 +527,12 @@ int runBiquadsAvx512(const BiquadJob* jobs, int jobCount, int count) {
 
 void runFiltersAvx512(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
                       int count) {
-  runWithChannelFilters<BiquadGroup>(channel, channelCount, biquad, biquadCount, count);
+  runWithChannelFilters<BiquadGroup, kGroupsTogether, kGroupsTogether>(channel, channelCount, biquad, biquadCount, count);
 }
 
 void runFiltersAvx512(const ChannelFilterJob* channel, int channelCount, const DualFilterJob* dual, int dualCount,
                       int count) {
-  runWithChannelFilters<DualGroup>(channel, channelCount, dual, dualCount, count);
+  runWithChannelFilters<DualGroup, kGroupsTogether, kGroupsTogether>(channel, channelCount, dual, dualCount, count);
 }
 
 void mixRowsAvx512(const double* low, double lowWeight, double* band, double bandWeight, int count) {
