@@ -160,6 +160,7 @@ TEST(ChannelMix, SteadyMixIsTheMixIntoClearedBusesThenTheSections) {
           mix.samples[i] = on ? rows[i].data() : nullptr;
           mix.buses[i] = buses[i < 8 ? 0 : 1].data();
           mix.levels[i] = 0.5 + 0.1 * i;
+          mix.steadyValues[i] = envelopes[i].value;
           if (on) mix.playing[mix.playingCount++] = i;
           if (i == 7) mix.synthePlaying = mix.playingCount;
         }

@@ -53,7 +53,7 @@ double steadySum(const ChannelMix& mix, int from, int to, int j) {
   double sum = 0.0;
   for (int k = from; k < to; ++k) {
     const int i = mix.playing[k];
-    sum += mix.samples[i][j] * mix.levels[i] * mix.envelopes[i]->value;
+    sum += mix.samples[i][j] * mix.levels[i] * mix.steadyValues[i];
   }
   return sum;
 }

@@ -22,6 +22,9 @@ struct ChannelMix {
   int playing[kPresetCount];
   int synthePlaying = 0;
   int playingCount = 0;
+  // Each envelope's value, for mixSteady: kept by the owner while the envelope stands still, so
+  // that the steady mix reads no envelope.
+  double steadyValues[kPresetCount];
 };
 
 struct ChannelMixKernels {
@@ -32,9 +35,9 @@ struct ChannelMixKernels {
   // instrumentOut[i] += instrument[i] x gain.
   void (*sections)(const double* synthe, const double* instrument, double gain, bool ringModulation,
                    double* syntheOut, double* instrumentOut, int count);
-  // mix into buses cleared to 0.0, then sections, for envelopes that a step leaves as they are:
-  // each section's sum starts from 0.0 and takes its playing channels in index order, as its
-  // bus would, and the envelopes are not touched.
+  // mix into buses cleared to 0.0, then sections, for envelopes that a step leaves as they are
+  // (with their values in steadyValues): each section's sum starts from 0.0 and takes its playing
+  // channels in index order, as its bus would, and the envelopes are not touched.
   void (*mixSteady)(const ChannelMix& mix, double gain, bool ringModulation, double* syntheOut,
                     double* instrumentOut, int count);
 };

@@ -216,7 +216,7 @@ struct ChannelMixLanes {
       const int i = mix.playing[k];
       samples[k] = mix.samples[i];
       levels[k] = mix.levels[i];
-      values[k] = mix.envelopes[i]->value;
+      values[k] = mix.steadyValues[i];
     }
     // A section's sum over channels [from, to) at sample j, or at the vector of samples from j.
     auto sumLanes = [&](int from, int to, int j) {

@@ -99,7 +99,8 @@ class Voice {
   std::vector<double> syntheBus_, instrumentBus_;
   ChannelMix mix_{};  // each channel's envelope, samples (when on), bus and level, for the mix kernels
   // Bits per channel. still: the envelope's last step at a control tick left it as it was, a
-  // fixed point that every further step repeats, until a setting or a note changes it. sounding:
+  // fixed point that every further step repeats, until a setting or a note changes it (its value
+  // is then in mix_.steadyValues). sounding:
   // the envelope was not idle after that step. staleFilters: a setting has changed the inputs
   // of the channel's filter since its last update.
   static_assert(kChannelCount < 32);

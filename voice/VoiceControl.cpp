@@ -76,8 +76,12 @@ void Voice::controlTick() {
     const double before = envelope.value;
     const int stateBefore = envelope.state;
     envelope.step();
-    stillEnvelopes_ = envelope.value == before && envelope.state == stateBefore ? stillEnvelopes_ | bit
-                                                                                : stillEnvelopes_ & ~bit;
+    if (envelope.value == before && envelope.state == stateBefore) {
+      stillEnvelopes_ |= bit;
+      mix_.steadyValues[i] = envelope.value;
+    } else {
+      stillEnvelopes_ &= ~bit;
+    }
     soundingEnvelopes_ = envelope.state != Envelope::kIdle ? soundingEnvelopes_ | bit : soundingEnvelopes_ & ~bit;
     if (i < kSyntheChannelCount) channel.channelFilter.modulation = modulation;
     if (!kChannelTable[i].dualFilter && kChannelTable[i].filterFollowsEnvelope) {
