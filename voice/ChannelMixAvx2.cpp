@@ -18,6 +18,10 @@ struct Avx2 {
     return v;
   }
   static void store(double* p, Lanes v) { std::memcpy(p, &v, sizeof v); }
+  static __m256i first(int n) {
+    return _mm256_cmpgt_epi64(_mm256_set1_epi64x(n), _mm256_setr_epi64x(0, 1, 2, 3));
+  }
+  static Lanes loadFirst(const double* p, int n) { return _mm256_maskload_pd(p, first(n)); }
   static Lanes broadcast(double x) { return Lanes{x, x, x, x}; }
   template <typename F>
   static Lanes make(F f) {

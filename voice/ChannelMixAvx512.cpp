@@ -18,6 +18,8 @@ struct Avx512 {
     return v;
   }
   static void store(double* p, Lanes v) { std::memcpy(p, &v, sizeof v); }
+  static __mmask8 first(int n) { return static_cast<__mmask8>((1u << n) - 1); }
+  static Lanes loadFirst(const double* p, int n) { return _mm512_maskz_loadu_pd(first(n), p); }
   static Lanes broadcast(double x) { return Lanes{x, x, x, x, x, x, x, x}; }
   template <typename F>
   static Lanes make(F f) {

@@ -12,6 +12,7 @@ namespace sorvel {
 namespace {
 
 // Ops provides: Lanes (Ops::kWidth doubles), Mask (per-lane flags), load, store, broadcast,
+// loadFirst(p, n) (lanes from n on neither read nor kept),
 // make(f) (lane l is f(l)), strided, crossed(next, high, low) (next >= high or next <= low),
 // equal(a, b), select(m, a, b) (a where m), either, both, bits, any, all, lane.
 template <typename Ops>
@@ -207,42 +208,89 @@ struct ChannelMixLanes {
     }
   }
 
-  static void mixSteady(const ChannelMix& mix, double gain, bool ringModulation, double* syntheOut,
-                        double* instrumentOut, int count) {
+  // The steady mix's inputs, one entry per playing channel.
+  struct Steady {
     const double* samples[kPresetCount];
     double levels[kPresetCount], values[kPresetCount];
-    const int playing = mix.playingCount, synthePlaying = mix.synthePlaying;
-    for (int k = 0; k < playing; ++k) {
-      const int i = mix.playing[k];
-      samples[k] = mix.samples[i];
-      levels[k] = mix.levels[i];
-      values[k] = mix.steadyValues[i];
+    int synthePlaying, playing;
+    double gain;
+    bool ringModulation;
+  };
+
+  static constexpr int kSteadyBlock = 6;  // vectors summed side by side
+
+  // N vectors of samples from j, the last of them holding only its first last samples: every
+  // channel is added into all N sums before the next channel, so that the sums' chains overlap.
+  template <int N>
+  static void steadyBlock(const Steady& in, int j, int last, double* syntheOut, double* instrumentOut) {
+    auto at = [&](const double* p, int v) {
+      return v == N - 1 ? Ops::loadFirst(p + j + v * kWidth, last) : Ops::load(p + j + v * kWidth);
+    };
+    Lanes synthe[N], instrument[N];
+#pragma GCC unroll 8
+    for (int v = 0; v < N; ++v) synthe[v] = instrument[v] = Ops::broadcast(0.0);
+    for (int k = 0; k < in.synthePlaying; ++k) {
+      const Lanes level = Ops::broadcast(in.levels[k]), value = Ops::broadcast(in.values[k]);
+#pragma GCC unroll 8
+      for (int v = 0; v < N; ++v) synthe[v] = synthe[v] + at(in.samples[k], v) * level * value;
     }
-    // A section's sum over channels [from, to) at sample j, or at the vector of samples from j.
-    auto sumLanes = [&](int from, int to, int j) {
-      Lanes sum = Ops::broadcast(0.0);
-      for (int k = from; k < to; ++k) {
-        sum = sum + Ops::load(samples[k] + j) * Ops::broadcast(levels[k]) * Ops::broadcast(values[k]);
+    for (int k = in.synthePlaying; k < in.playing; ++k) {
+      const Lanes level = Ops::broadcast(in.levels[k]), value = Ops::broadcast(in.values[k]);
+#pragma GCC unroll 8
+      for (int v = 0; v < N; ++v) instrument[v] = instrument[v] + at(in.samples[k], v) * level * value;
+    }
+    const Lanes gains = Ops::broadcast(in.gain);
+    const bool ring = in.ringModulation;
+#pragma GCC unroll 8
+    for (int v = 0; v < N; ++v) {
+      const Lanes syntheGained = ring ? synthe[v] * gains * instrument[v] : synthe[v] * gains;
+      const Lanes instrumentGained = instrument[v] * gains;
+      double* syntheAt = syntheOut + j + v * kWidth;
+      double* instrumentAt = instrumentOut + j + v * kWidth;
+      if (v < N - 1 || last == kWidth) {
+        Ops::store(syntheAt, Ops::load(syntheAt) + syntheGained);
+        Ops::store(instrumentAt, Ops::load(instrumentAt) + instrumentGained);
+      } else {
+        // Scalar, so that the next voice's loads of these samples take them from these stores
+        // (a masked store cannot hand its data on to a load).
+        double syntheAdd[kWidth], instrumentAdd[kWidth];
+        Ops::store(syntheAdd, syntheGained);
+        Ops::store(instrumentAdd, instrumentGained);
+        for (int l = 0; l < last; ++l) {
+          syntheAt[l] += syntheAdd[l];
+          instrumentAt[l] += instrumentAdd[l];
+        }
       }
-      return sum;
-    };
-    auto sumOne = [&](int from, int to, int j) {
-      double sum = 0.0;
-      for (int k = from; k < to; ++k) sum += samples[k][j] * levels[k] * values[k];
-      return sum;
-    };
-    const Lanes gains = Ops::broadcast(gain);
-    int j = 0;
-    for (; j + kWidth <= count; j += kWidth) {
-      const Lanes synthe = sumLanes(0, synthePlaying, j), instrument = sumLanes(synthePlaying, playing, j);
-      const Lanes syntheGained = ringModulation ? synthe * gains * instrument : synthe * gains;
-      Ops::store(syntheOut + j, Ops::load(syntheOut + j) + syntheGained);
-      Ops::store(instrumentOut + j, Ops::load(instrumentOut + j) + instrument * gains);
     }
-    for (; j < count; ++j) {
-      const double synthe = sumOne(0, synthePlaying, j), instrument = sumOne(synthePlaying, playing, j);
-      syntheOut[j] += ringModulation ? synthe * gain * instrument : synthe * gain;
-      instrumentOut[j] += instrument * gain;
+  }
+
+  static void mixSteady(const ChannelMix& mix, double gain, bool ringModulation, double* syntheOut,
+                        double* instrumentOut, int count) {
+    Steady in;
+    in.playing = mix.playingCount;
+    in.synthePlaying = mix.synthePlaying;
+    in.gain = gain;
+    in.ringModulation = ringModulation;
+    for (int k = 0; k < in.playing; ++k) {
+      const int i = mix.playing[k];
+      in.samples[k] = mix.samples[i];
+      in.levels[k] = mix.levels[i];
+      in.values[k] = mix.steadyValues[i];
+    }
+    int j = 0;
+    for (; count - j > kSteadyBlock * kWidth; j += kSteadyBlock * kWidth) {
+      steadyBlock<kSteadyBlock>(in, j, kWidth, syntheOut, instrumentOut);
+    }
+    if (count <= j) return;
+    const int vectors = (count - j + kWidth - 1) / kWidth;
+    const int last = count - j - (vectors - 1) * kWidth;
+    switch (vectors) {
+      case 1: steadyBlock<1>(in, j, last, syntheOut, instrumentOut); break;
+      case 2: steadyBlock<2>(in, j, last, syntheOut, instrumentOut); break;
+      case 3: steadyBlock<3>(in, j, last, syntheOut, instrumentOut); break;
+      case 4: steadyBlock<4>(in, j, last, syntheOut, instrumentOut); break;
+      case 5: steadyBlock<5>(in, j, last, syntheOut, instrumentOut); break;
+      default: steadyBlock<6>(in, j, last, syntheOut, instrumentOut); break;
     }
   }
 
