@@ -90,7 +90,7 @@ std::vector<DualFilter> dualFilters(int count) {
     filters[f].setMix(0.05 * (f % 21));
   }
   filters[7].lowPass.y1 = kNaN;
-  filters[12].bandPass.x2 = kNaN;
+  filters[12].bandPass.y1 = kNaN;
   return filters;
 }
 

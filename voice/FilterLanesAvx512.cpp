@@ -26,12 +26,8 @@ inline Lanes guarded(Lanes value, Lanes guard) {
   return _mm512_maskz_mov_pd(_mm512_cmp_pd_mask(value, value, _CMP_ORD_Q), sum);
 }
 
-// Whether a lane of any of the eight vectors is not a number (or the sum of infinities of both
-// signs, which only costs a needless recheck).
-inline bool anyNotANumber(const Lanes (&v)[8]) {
-  const Lanes sum = ((v[0] + v[1]) + (v[2] + v[3])) + ((v[4] + v[5]) + (v[6] + v[7]));
-  return _mm512_cmp_pd_mask(sum, sum, _CMP_UNORD_Q) != 0;
-}
+// Whether a lane of either vector is not a number.
+inline bool eitherNotANumber(Lanes a, Lanes b) { return _mm512_cmp_pd_mask(a, b, _CMP_UNORD_Q) != 0; }
 
 // isnan(value) ? replacement : value.
 inline Lanes notANumberTo(Lanes value, Lanes replacement) {
@@ -148,8 +144,10 @@ struct ChannelGroup {
     s3 = saved.s3;
   }
 
-  // A value that is not a number in x, s1, s2 or s3 makes this step's y one: each enters v, f or
-  // u, and all three enter y.
+  // A value that is not a number in x, s1, s2 or s3 makes this step's y one (each enters v, f or
+  // u, and all three enter y), and so s2, which keeps it through every later step of the block.
+  bool carriesNotANumber() const { return eitherNotANumber(s2, s2); }
+
   template <bool kTested>
   [[gnu::always_inline]] Lanes step(Lanes x, bool oddSample) {
     const Lanes sampleGuard = guard.at(oddSample);
@@ -232,7 +230,10 @@ struct Section {
     y2 = saved.y2;
   }
 
-  // A value that is not a number in x or y1 makes this step's y one.
+  // A value that is not a number in x or y1 makes this step's y one, and so y1, which keeps it
+  // through every later step of the block.
+  bool carriesNotANumber() const { return eitherNotANumber(y1, y1); }
+
   template <bool kTested>
   [[gnu::always_inline]] Lanes step(Lanes x, bool oddSample) {
     const Lanes sampleGuard = guard.at(oddSample);
@@ -263,6 +264,8 @@ struct BiquadGroup {
   using State = Section::State;
   State state() const { return section.state(); }
   void restore(const State& saved) { section.restore(saved); }
+
+  bool carriesNotANumber() const { return section.carriesNotANumber(); }
 
   template <bool kTested>
   [[gnu::always_inline]] Lanes step(Lanes x, bool oddSample) {
@@ -304,7 +307,8 @@ struct DualGroup {
     band.restore(saved.band);
   }
 
-  // A section's output that is not a number makes the mix one.
+  bool carriesNotANumber() const { return eitherNotANumber(low.y1, band.y1); }
+
   template <bool kTested>
   [[gnu::always_inline]] Lanes step(Lanes x, bool oddSample) {
     const Lanes lowOut = low.step<kTested>(x, oddSample);
@@ -321,9 +325,9 @@ struct DualGroup {
 //
 // A block is first stepped without the tests for values that are not numbers: where no tested
 // value is one, each guarded sum is the plain sum, and the results are exact. Where one is, the
-// step it enters gives an output that is not a number (each group's step says why), and the
-// steps before it were exact; so a block whose outputs are all numbers was exact throughout,
-// final states included, and any other is stepped again from its saved start with the tests.
+// steps before it were exact, and it leaves a state that is not a number from there to the end of
+// the block (each group says which); so a block that ends with no such state was exact
+// throughout, and any other is stepped again from its saved start with the tests.
 template <typename Group, int H>
 struct Batch {
   using Job = typename Group::Job;
@@ -375,7 +379,7 @@ struct Batch {
   [[gnu::always_inline]] void check(int i, int n, __mmask8 samples) {
 #pragma GCC unroll 4
     for (int h = 0; h < H; ++h) {
-      if (__builtin_expect(anyNotANumber(block[h]), 0)) {
+      if (__builtin_expect(group[h].carriesNotANumber(), 0)) {
         group[h].restore(start[h]);
         readGroup<kFull>(h, i, samples);
         for (int s = 0; s < n; ++s) block[h][s] = group[h].template step<true>(block[h][s], s % 2 != 0);
