@@ -117,7 +117,7 @@ void Engine::sweepHighPass() {
   highPassCycle_.forget();
 }
 
-void Engine::catchUpVoices() {
+void Engine::catchUpVoices() const {
   if (voicesBehind_ == 0) return;
   for (int i = 0; i < voicesInUse_; ++i) voices_[static_cast<std::size_t>(i)]->advanceOscillators(voicesBehind_);
   voicesBehind_ = 0;
@@ -152,7 +152,6 @@ void Engine::render(double* left, double* right, int frames, EngineHost& host) {
     position += length;
     remaining -= length;
   }
-  catchUpVoices();
 }
 
 void Engine::renderSubBlock(double* left, double* right, int count) {

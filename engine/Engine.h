@@ -71,8 +71,15 @@ class Engine {
   const OutputStage& output() const { return output_; }
   const HeldNotes& heldNotes() const { return heldNotes_; }
   const HighPass& globalHighPass() const { return highPass_; }
-  Voice& voice(int index) { return *voices_[static_cast<std::size_t>(index)]; }
-  const Voice& voice(int index) const { return *voices_[static_cast<std::size_t>(index)]; }
+  // A voice as rendering every frame would have left it.
+  Voice& voice(int index) {
+    catchUpVoices();
+    return *voices_[static_cast<std::size_t>(index)];
+  }
+  const Voice& voice(int index) const {
+    catchUpVoices();
+    return *voices_[static_cast<std::size_t>(index)];
+  }
 
   // The value handed to the voices for a parameter's real value.
   static double voiceValue(int index, double value);
@@ -104,8 +111,9 @@ class Engine {
   void tickVoices();
   void sweepHighPass();
   // The silent voices' oscillators catch up with the frames rendered without them; anything that
-  // may read or change a voice calls this first.
-  void catchUpVoices();
+  // may read or change a voice calls this first. Their oscillators are all the render skips, so
+  // catching up changes nothing a reader of the engine could tell apart.
+  void catchUpVoices() const;
 
   EngineState state_;
   ModulationSettings settings_;
@@ -133,7 +141,7 @@ class Engine {
   // No voice in use sounds: their ticks do nothing and their renders only move the oscillators on,
   // so both are skipped and the frames counted until a voice may start again.
   bool voicesSilent_ = false;
-  int voicesBehind_ = 0;
+  mutable int voicesBehind_ = 0;
   bool highPassSwept_ = false;
   double highPassSetting_ = 0;  // the setting the high-pass coefficients were computed from
   HighPassCycle highPassCycle_;

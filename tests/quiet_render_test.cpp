@@ -66,13 +66,15 @@ struct Pair {
     }
   }
 
-  // A quiet stretch that the shortcuts must have taken part of; the chorus lines end it as the
-  // full computation leaves them.
+  // A quiet stretch that the shortcuts must have taken part of; the chorus lines and the voices'
+  // oscillators end it as the full computation leaves them.
   void quietStretch(double seconds) {
     const long before = quiet.engine.quietSubBlocks();
     render(seconds);
     EXPECT_GT(quiet.engine.quietSubBlocks(), before + 100) << "block " << blocks;
     EXPECT_EQ(quiet.engine.output().chorusLines(), full.engine.output().chorusLines()) << "block " << blocks;
+    const Engine& q = quiet.engine;
+    EXPECT_EQ(q.voice(0).syntheOscillator().phase, full.engine.voice(0).syntheOscillator().phase) << "block " << blocks;
   }
 };
 
