@@ -56,6 +56,7 @@ int chorusBlockAvx2(const ChorusMix& m, double* const* lines, int shift, const C
   const __m256d half = _mm256_set1_pd(0.5), quarter = _mm256_set1_pd(0.25), one = _mm256_set1_pd(1.0);
   const __m256d lane = _mm256_set_pd(3, 2, 1, 0);
   __m256d start[3], glide[3], whole[3];
+#pragma GCC unroll 3
   for (int t = 0; t < 3; ++t) {
     start[t] = _mm256_set1_pd(taps[t].start);
     glide[t] = _mm256_set1_pd(taps[t].glide);
@@ -72,6 +73,7 @@ int chorusBlockAvx2(const ChorusMix& m, double* const* lines, int shift, const C
     _mm256_storeu_pd(lines[2] + n + shift, _mm256_mul_pd(half, wetRight));
     const __m256d position = _mm256_add_pd(_mm256_set1_pd(n), lane);
     __m256d tap[3];
+#pragma GCC unroll 3
     for (int t = 0; t < 3; ++t) {
       const __m256d f = _mm256_sub_pd(_mm256_add_pd(start[t], _mm256_mul_pd(position, glide[t])), whole[t]);
       const double* entry = taps[t].line + n + taps[t].shift;

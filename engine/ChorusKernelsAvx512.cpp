@@ -62,6 +62,7 @@ int chorusBlockAvx512(const ChorusMix& m, double* const* lines, int shift, const
   const __m512d half = _mm512_set1_pd(0.5), quarter = _mm512_set1_pd(0.25), one = _mm512_set1_pd(1.0);
   const __m512d lane = _mm512_set_pd(7, 6, 5, 4, 3, 2, 1, 0);
   __m512d start[3], glide[3], whole[3];
+#pragma GCC unroll 3
   for (int t = 0; t < 3; ++t) {
     start[t] = _mm512_set1_pd(taps[t].start);
     glide[t] = _mm512_set1_pd(taps[t].glide);
@@ -78,6 +79,7 @@ int chorusBlockAvx512(const ChorusMix& m, double* const* lines, int shift, const
     _mm512_mask_storeu_pd(lines[2] + n + shift, k, _mm512_mul_pd(half, wetRight));
     const __m512d position = _mm512_add_pd(_mm512_set1_pd(n), lane);
     __m512d tap[3];
+#pragma GCC unroll 3
     for (int t = 0; t < 3; ++t) {
       const __m512d f = _mm512_sub_pd(_mm512_add_pd(start[t], _mm512_mul_pd(position, glide[t])), whole[t]);
       const double* entry = taps[t].line + n + taps[t].shift;
