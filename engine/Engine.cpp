@@ -129,6 +129,7 @@ void Engine::render(double* left, double* right, int frames, EngineHost& host) {
 
   int position = 0;
   int remaining = frames;
+  quietDryAhead_ = 0;
   while (remaining > 0) {
     int length;
     if (tickCountdown_ <= 0) {
@@ -147,16 +148,18 @@ void Engine::render(double* left, double* right, int frames, EngineHost& host) {
       length = remaining;
       tickCountdown_ -= remaining;
     }
+    // The quiet path may write the rest of both outputs ahead, where both are the host's.
+    const int ahead = left != nullptr && right != nullptr ? remaining : length;
     renderSubBlock(left != nullptr ? left + position : nullptr, right != nullptr ? right + position : nullptr,
-                   length);
+                   length, ahead);
     position += length;
     remaining -= length;
   }
 }
 
-void Engine::renderSubBlock(double* left, double* right, int count) {
+void Engine::renderSubBlock(double* left, double* right, int count, int ahead) {
   if (voicesSilent_ && quietShortcuts_) {
-    renderQuietSubBlock(left, right, count);
+    renderQuietSubBlock(left, right, count, ahead);
     return;
   }
   highPassCycle_.forget();
@@ -181,12 +184,12 @@ void Engine::renderSubBlock(double* left, double* right, int count) {
 
 // No voice sounds, so both buses are silent: the high-pass runs on silence until it settles into
 // a cycle, then its output repeats and the output stage mixes that.
-void Engine::renderQuietSubBlock(double* left, double* right, int count) {
+void Engine::renderQuietSubBlock(double* left, double* right, int count, int ahead) {
   if (voicesRenderable_) voicesBehind_ += count;
   // Hours of silence at a high rate would run the count past what an int holds.
   if (voicesBehind_ >= (1 << 30)) catchUpVoices();
   double* out[2] = {left != nullptr ? left : discard_.data(), right != nullptr ? right : discard_.data()};
-  if (renderQuietDry(out[0], out[1], count)) return;
+  if (renderQuietDry(out[0], out[1], count, ahead)) return;
   double* synthe = syntheBus_.data();
   double* instrument = instrumentBus_.data();
   if (highPassCycle_.known()) {
@@ -201,7 +204,7 @@ void Engine::renderQuietSubBlock(double* left, double* right, int count) {
   output_.mix(synthe, instrument, out[0], out[1], count);
 }
 
-bool Engine::renderQuietDry(double* left, double* right, int count) {
+bool Engine::renderQuietDry(double* left, double* right, int count, int ahead) {
   if (output_.chorusOn || !highPassCycle_.known() || highPassCycle_.span() > static_cast<int>(quietSilence_.size())) {
     return false;
   }
@@ -216,9 +219,16 @@ bool Engine::renderQuietDry(double* left, double* right, int count) {
     quietDryCycle_ = highPassCycle_.found();
     quietDryGains_[0] = output_.syntheDry;
     quietDryGains_[1] = output_.instrumentDry;
+    quietDryAhead_ = 0;
   }
-  highPassCycle_.copyFrom(quietDry_[0].data(), left, count);
-  highPassCycle_.copyFrom(quietDry_[1].data(), right, count);
+  // Every quiet path moves the cycle on by its count: until the cycle or the gains change, what was
+  // written ahead in this render stays right.
+  if (quietDryAhead_ < count) {
+    highPassCycle_.copyFrom(quietDry_[0].data(), left, ahead);
+    highPassCycle_.copyFrom(quietDry_[1].data(), right, ahead);
+    quietDryAhead_ = ahead;
+  }
+  quietDryAhead_ -= count;
   highPassCycle_.skip(highPass_, count);
   ++quietSubBlocks_;
   return true;

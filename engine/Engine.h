@@ -105,9 +105,10 @@ class Engine {
   int chooseVoice(int note) const;
   double notePitch(int note, EngineHost& host) const;
 
-  void renderSubBlock(double* left, double* right, int count);
-  void renderQuietSubBlock(double* left, double* right, int count);
-  bool renderQuietDry(double* left, double* right, int count);
+  // ahead: the frames of both outputs from left and right on that belong to this render.
+  void renderSubBlock(double* left, double* right, int count, int ahead);
+  void renderQuietSubBlock(double* left, double* right, int count, int ahead);
+  bool renderQuietDry(double* left, double* right, int count, int ahead);
   void tickVoices();
   void sweepHighPass();
   // The silent voices' oscillators catch up with the frames rendered without them; anything that
@@ -151,6 +152,7 @@ class Engine {
   std::vector<double> quietSilence_;
   long quietDryCycle_ = -1;
   SectionGains quietDryGains_[2];
+  int quietDryAhead_ = 0;  // frames from the current one on that hold the pattern already
 };
 
 }  // namespace sorvel

@@ -2,6 +2,7 @@
 // stay that of the full computation through every change that ends or alters a quiet stretch.
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -21,9 +22,19 @@ struct Side {
   std::int32_t lfoState = 1, noiseState = 1;
 };
 
+// Applies a change at one control tick of the next render, as a host's queued events arrive.
+struct TickHost : RecordingHost {
+  int tick = -1;
+  std::function<void()> change;
+  void drainEvents(int controlPeriod) override {
+    RecordingHost::drainEvents(controlPeriod);
+    if (tick-- == 0 && change) change();
+  }
+};
+
 struct Pair {
   Side quiet, full;
-  RecordingHost host;
+  TickHost host;
   long blocks = 0;
 
   Pair() {
@@ -66,6 +77,23 @@ struct Pair {
     }
   }
 
+  // One block of 512 frames whose tick-th control tick makes the change.
+  template <typename Change>
+  void changeWithinBlock(int tick, Change change) {
+    std::vector<double> out[4];
+    for (auto& o : out) o.resize(512);
+    for (int i = 0; i < 2; ++i) {
+      Side& side = i == 0 ? quiet : full;
+      host.tick = tick;
+      host.change = [&] { change(side.engine); };
+      run(side, [&] { side.engine.render(out[2 * i].data(), out[2 * i + 1].data(), 512, host); });
+    }
+    host.change = nullptr;
+    EXPECT_EQ(out[0], out[2]) << "block " << blocks;
+    EXPECT_EQ(out[1], out[3]) << "block " << blocks;
+    ++blocks;
+  }
+
   // A quiet stretch that the shortcuts must have taken part of; the chorus lines and the voices'
   // oscillators end it as the full computation leaves them.
   void quietStretch(double seconds) {
@@ -102,6 +130,11 @@ TEST(QuietRender, ShortcutsGiveTheFullOutputAcrossNotesParameterChangesAndResets
   p.quietStretch(1.0);
   p.both([](Engine& e) { e.parameterChanged(kBalance, 0.3); });
   p.quietStretch(0.5);
+  p.changeWithinBlock(4, [](Engine& e) { e.parameterChanged(kBalance, 0.4); });
+  p.quietStretch(0.5);
+  p.changeWithinBlock(7, [](Engine& e) { e.parameterChanged(kChorus, 1); });
+  p.both([](Engine& e) { e.parameterChanged(kChorus, 0); });
+  p.quietStretch(0.5);
   p.both([](Engine& e) { e.parameterChanged(kChorus, 1); });
   p.quietStretch(1.0);
   // Off for a block or two while the cycle moves on, then on again.
@@ -111,6 +144,13 @@ TEST(QuietRender, ShortcutsGiveTheFullOutputAcrossNotesParameterChangesAndResets
     p.both([](Engine& e) { e.parameterChanged(kChorus, 1); });
     p.quietStretch(1.0);
   }
+  // Within a block: the chorus mix, then a note.
+  p.changeWithinBlock(6, [](Engine& e) { e.parameterChanged(kChorusSyntheMix, 0.6); });
+  p.quietStretch(0.5);
+  p.changeWithinBlock(3, [&](Engine& e) { noteOn(e, p.host, 62); });
+  p.render(0.1);
+  p.both([&](Engine& e) { noteOff(e, p.host, 62); });
+  p.quietStretch(2.0);
 
   // A rate whose chorus lines have an odd length, more voices, and a note after the long silence.
   p.both([](Engine& e) {
