@@ -79,8 +79,9 @@ std::vector<Biquad> sections(int count) {
   return sections;
 }
 
-// Both sections and the mix weights differ from filter to filter; two start from stored states
-// that are not numbers.
+// Both sections and the mix weights differ from filter to filter; three start from stored states
+// that are not numbers, one of them (in the second group of sixteen) an input history that its
+// sections do not share.
 std::vector<DualFilter> dualFilters(int count) {
   std::vector<DualFilter> filters(count);
   for (int f = 0; f < count; ++f) {
@@ -91,6 +92,7 @@ std::vector<DualFilter> dualFilters(int count) {
   }
   filters[7].lowPass.y1 = kNaN;
   filters[12].bandPass.y1 = kNaN;
+  filters[30].bandPass.x2 = kNaN;
   return filters;
 }
 

@@ -5,7 +5,9 @@
 // fire; its comment says why).
 #include <immintrin.h>
 
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 
 #include "voice/FilterLanes.h"
 
@@ -240,11 +242,18 @@ struct Section {
     x = guarded<kTested>(x, sampleGuard);
     x1 = x1 + sampleGuard;
     x2 = x2 + sampleGuard;
-    y1 = guarded<kTested>(y1, sampleGuard);
-    y2 = y2 + sampleGuard;
-    const Lanes y = b0 * (x + x2) + b1 * x1 + a1 * y1 + a2 * y2;
+    const Lanes y = output<kTested>(x + x2, x1, sampleGuard);
     x2 = x1;
     x1 = x;
+    return y;
+  }
+
+  // The rest of a step, from the guarded x + x2 and the guarded x1.
+  template <bool kTested>
+  [[gnu::always_inline]] Lanes output(Lanes inputSum, Lanes guardedX1, Lanes sampleGuard) {
+    y1 = guarded<kTested>(y1, sampleGuard);
+    y2 = y2 + sampleGuard;
+    const Lanes y = b0 * inputSum + b1 * guardedX1 + a1 * y1 + a2 * y2;
     y2 = y1;
     y1 = y;
     return y;
@@ -274,7 +283,10 @@ struct BiquadGroup {
 };
 
 // Eight dual filters: both sections from the same input, mixed by the weights as
-// DualFilter::mix does.
+// DualFilter::mix does. kShared: in every lane the two sections hold the same input history and
+// guard, bit for bit (as they do whenever they have only ever run together), and keep them so; the
+// low-pass's is stepped for both.
+template <bool kShared>
 struct DualGroup {
   using Job = DualFilterJob;
   Section low, band;
@@ -295,7 +307,12 @@ struct DualGroup {
   }
   [[gnu::always_inline]] void store(const DualFilterJob* jobs, int real, bool oddCount) const {
     low.store(jobs, real, oddCount, LowOf{});
-    band.store(jobs, real, oddCount, BandOf{});
+    Section bandNow = band;
+    if constexpr (kShared) {
+      bandNow.x1 = low.x1;
+      bandNow.x2 = low.x2;
+    }
+    bandNow.store(jobs, real, oddCount, BandOf{});
   }
 
   struct State {
@@ -311,8 +328,21 @@ struct DualGroup {
 
   template <bool kTested>
   [[gnu::always_inline]] Lanes step(Lanes x, bool oddSample) {
-    const Lanes lowOut = low.step<kTested>(x, oddSample);
-    const Lanes bandOut = band.step<kTested>(x, oddSample);
+    Lanes lowOut, bandOut;
+    if constexpr (kShared) {
+      const Lanes sampleGuard = low.guard.at(oddSample);
+      x = guarded<kTested>(x, sampleGuard);
+      low.x1 = low.x1 + sampleGuard;
+      low.x2 = low.x2 + sampleGuard;
+      const Lanes inputSum = x + low.x2;
+      lowOut = low.output<kTested>(inputSum, low.x1, sampleGuard);
+      bandOut = band.output<kTested>(inputSum, low.x1, sampleGuard);
+      low.x2 = low.x1;
+      low.x1 = x;
+    } else {
+      lowOut = low.step<kTested>(x, oddSample);
+      bandOut = band.step<kTested>(x, oddSample);
+    }
     return lowOut * lowWeight + bandWeight * bandOut;
   }
 };
@@ -462,6 +492,34 @@ constexpr int kGroupsTogether = 2;
 
 int groupsFor(int jobs) { return (jobs + kLanes - 1) / kLanes; }
 
+// Calls run.operator()<Group>() with the group for the jobs.
+template <typename Run>
+void withGroupFor(const ChannelFilterJob*, int, Run run) {
+  run.template operator()<ChannelGroup>();
+}
+
+template <typename Run>
+void withGroupFor(const BiquadJob*, int, Run run) {
+  run.template operator()<BiquadGroup>();
+}
+
+template <typename Run>
+void withGroupFor(const DualFilterJob* jobs, int jobCount, Run run) {
+  auto bits = [](double value) { return std::bit_cast<std::uint64_t>(value); };
+  bool shared = true;
+  for (int j = 0; j < jobCount; ++j) {
+    const Biquad& low = jobs[j].filter->lowPass;
+    const Biquad& band = jobs[j].filter->bandPass;
+    shared = shared && bits(low.x1) == bits(band.x1) && bits(low.x2) == bits(band.x2) &&
+             bits(low.offset) == bits(band.offset);
+  }
+  if (shared) {
+    run.template operator()<DualGroup<true>>();
+  } else {
+    run.template operator()<DualGroup<false>>();
+  }
+}
+
 // One kind alone: the fewest groups that hold the jobs, at most kGroupsAlone.
 template <typename Group, int H = kGroupsAlone>
 void runAlone(const typename Group::Job* jobs, int jobCount, int count) {
@@ -474,10 +532,13 @@ void runAlone(const typename Group::Job* jobs, int jobCount, int count) {
   }
 }
 
-template <typename Group>
-void runAll(const typename Group::Job* jobs, int jobCount, int count) {
+template <typename Job>
+void runAll(const Job* jobs, int jobCount, int count) {
   constexpr int kBatch = kLanes * kGroupsAlone;
-  for (; jobCount > 0; jobs += kBatch, jobCount -= kBatch) runAlone<Group>(jobs, jobCount < kBatch ? jobCount : kBatch, count);
+  for (; jobCount > 0; jobs += kBatch, jobCount -= kBatch) {
+    const int n = jobCount < kBatch ? jobCount : kBatch;
+    withGroupFor(jobs, n, [&]<typename Group>() { runAlone<Group>(jobs, n, count); });
+  }
 }
 
 // The fewest groups of each kind that hold the jobs, at most HC and HO.
@@ -500,43 +561,43 @@ void runTogether(const ChannelFilterJob* channel, int channelCount, const typena
 }
 
 // Channel filters beside another kind, HC and HO groups at most, then what is left of either.
-template <typename Other, int HC, int HO>
-void runWithChannelFilters(const ChannelFilterJob* channel, int channelCount, const typename Other::Job* other,
-                           int otherCount, int count) {
+template <int HC, int HO, typename Job>
+void runWithChannelFilters(const ChannelFilterJob* channel, int channelCount, const Job* other, int otherCount,
+                           int count) {
   if (count <= 0) return;
   while (channelCount > 0 && otherCount > 0) {
     const int c = channelCount < kLanes * HC ? channelCount : kLanes * HC;
     const int o = otherCount < kLanes * HO ? otherCount : kLanes * HO;
-    runTogether<Other, HC, HO>(channel, c, other, o, count);
+    withGroupFor(other, o, [&]<typename Other>() { runTogether<Other, HC, HO>(channel, c, other, o, count); });
     channel += c;
     channelCount -= c;
     other += o;
     otherCount -= o;
   }
-  runAll<ChannelGroup>(channel, channelCount, count);
-  runAll<Other>(other, otherCount, count);
+  runAll(channel, channelCount, count);
+  runAll(other, otherCount, count);
 }
 
 }  // namespace
 
 int runChannelFiltersAvx512(const ChannelFilterJob* jobs, int jobCount, int count) {
-  if (count > 0) runAll<ChannelGroup>(jobs, jobCount, count);
+  if (count > 0) runAll(jobs, jobCount, count);
   return jobCount;
 }
 
 int runBiquadsAvx512(const BiquadJob* jobs, int jobCount, int count) {
-  if (count > 0) runAll<BiquadGroup>(jobs, jobCount, count);
+  if (count > 0) runAll(jobs, jobCount, count);
   return jobCount;
 }
 
 void runFiltersAvx512(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
                       int count) {
-  runWithChannelFilters<BiquadGroup, kGroupsTogether, kGroupsTogether>(channel, channelCount, biquad, biquadCount, count);
+  runWithChannelFilters<kGroupsTogether, kGroupsTogether>(channel, channelCount, biquad, biquadCount, count);
 }
 
 void runFiltersAvx512(const ChannelFilterJob* channel, int channelCount, const DualFilterJob* dual, int dualCount,
                       int count) {
-  runWithChannelFilters<DualGroup, kGroupsTogether, kGroupsTogether>(channel, channelCount, dual, dualCount, count);
+  runWithChannelFilters<kGroupsTogether, kGroupsTogether>(channel, channelCount, dual, dualCount, count);
 }
 
 void mixRowsAvx512(const double* low, double lowWeight, double* band, double bandWeight, int count) {
