@@ -1,6 +1,7 @@
 #include "voice/Voice.h"
 
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 #include "dsp/Conversions.h"
@@ -55,7 +56,11 @@ void Voice::setSampleRate(double rate) {
 
   blockLength_ = truncateToInt(rate) / 1000;
   if (blockLength_ != allocatedLength_) {
-    rows_.assign(static_cast<std::size_t>(blockLength_) * kChannelCount, 0.0);
+    constexpr int kLine = 8;  // doubles in a cache line
+    rowStride_ = (blockLength_ + kLine - 1) / kLine * kLine;
+    rows_.assign(static_cast<std::size_t>(rowStride_) * kChannelCount + kLine, 0.0);
+    const auto address = reinterpret_cast<std::uintptr_t>(rows_.data());
+    rowsStart_ = rows_.data() + (kLine - address / sizeof(double) % kLine) % kLine;
     syntheBus_.assign(blockLength_, 0.0);
     instrumentBus_.assign(blockLength_, 0.0);
     allocatedLength_ = blockLength_;

@@ -72,7 +72,7 @@ class Voice {
   void setupDoubleReedHighPass();
   void reapplyDualFilters();
   void updateOscillatorPitches();
-  double* row(int channel) { return rows_.data() + static_cast<std::size_t>(channel) * allocatedLength_; }
+  double* row(int channel) { return rowsStart_ + static_cast<std::size_t>(channel) * rowStride_; }
   void generate(int index, double* out, int count);
   void filterChannels(int count);
   void addBuses(double* syntheOut, double* instrumentOut, int count);
@@ -95,7 +95,11 @@ class Voice {
   double tubaHpA1_ = 0, tubaHpB0_ = 0, tubaHpState_ = 0;
   double pwmWidth_ = 0;
   double fuzzWidth_ = 0;
-  std::vector<double> rows_;  // one block per channel: waveform, then filtered in place
+  // One block per channel: waveform, then filtered in place. Each row starts on a cache line, so
+  // that no vector load or store of a row's samples spans two lines.
+  std::vector<double> rows_;
+  double* rowsStart_ = nullptr;
+  int rowStride_ = 0;
   std::vector<double> syntheBus_, instrumentBus_;
   ChannelMix mix_{};  // each channel's envelope, samples (when on), bus and level, for the mix kernels
   // Bits per channel. still: the envelope's last step at a control tick left it as it was, a
