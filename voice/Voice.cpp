@@ -25,6 +25,9 @@ void Voice::pointMix(int index) {
   mix_.samples[index] = enabled_[index] ? row(index) : nullptr;
   mix_.buses[index] = kChannelTable[index].synthe ? syntheBus_.data() : instrumentBus_.data();
   mix_.levels[index] = channels_[index].level;
+}
+
+void Voice::listPlaying() {
   mix_.synthePlaying = mix_.playingCount = 0;
   for (bool synthe : {true, false}) {
     for (int i = 0; i < kChannelCount; ++i) {
@@ -66,6 +69,7 @@ void Voice::setSampleRate(double rate) {
     allocatedLength_ = blockLength_;
   }
   for (int i = 0; i < kChannelCount; ++i) pointMix(i);
+  listPlaying();
 
   syntheOsc_.cachedPitchIndex = VoiceOscillator::kStalePitch;
   instrumentOsc_.cachedPitchIndex = VoiceOscillator::kStalePitch;

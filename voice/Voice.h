@@ -78,6 +78,8 @@ class Voice {
   void addBuses(double* syntheOut, double* instrumentOut, int count);
   // Brings the channel mix's entry for one channel up to date with its switch, level and buffers.
   void pointMix(int channel);
+  // Brings the channel mix's lists of playing channels up to date with the switches.
+  void listPlaying();
   // Hand a channel's preset value plus its tone's offset to its filter or envelope.
   void applyCutoff(int channel);
   void applyEnvAmount(int channel);

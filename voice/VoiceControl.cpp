@@ -248,6 +248,7 @@ void Voice::setParameter(int id, double value) {
   } else if (isPresetSwitch(id)) {
     enabled_[id - kFirstPresetSwitch] = on;
     pointMix(id - kFirstPresetSwitch);
+    listPlaying();
   } else if (isPresetParameter(id)) {
     setChannelParameter((id - kFirstPresetParameter) / kPresetSlotCount,
                         (id - kFirstPresetParameter) % kPresetSlotCount, value);
