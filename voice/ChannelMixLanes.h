@@ -117,6 +117,40 @@ struct ChannelMixLanes {
     return Ops::all(same);
   }
 
+  static constexpr int kBatch = 4;  // steps taken before the lanes are checked
+
+  // steps (at most kBatch) steps of every lane, each step's values stored at out (kLanes apart),
+  // when no lane crosses a bound in them: then true, with still telling whether the last step
+  // changed no value. False, with value untouched, when some lane would cross a bound.
+  static bool tryBatch(Lanes* value, const Settings& lanes, int steps, double* out, bool& still) {
+    Lanes next[kGroups], before[kGroups];
+#pragma GCC unroll 8
+    for (int g = 0; g < kGroups; ++g) next[g] = value[g];
+    Mask crossed[kGroups];
+#pragma GCC unroll 4
+    for (int s = 0; s < steps; ++s) {
+#pragma GCC unroll 8
+      for (int g = 0; g < kGroups; ++g) {
+        Mask now;
+        before[g] = next[g];
+        next[g] = advance(next[g], lanes, g, now);
+        crossed[g] = s == 0 ? now : Ops::either(crossed[g], now);
+        Ops::store(out + s * kLanes + g * kWidth, next[g]);
+      }
+    }
+    Mask anyCrossed = crossed[0];
+#pragma GCC unroll 8
+    for (int g = 1; g < kGroups; ++g) anyCrossed = Ops::either(anyCrossed, crossed[g]);
+    if (Ops::any(anyCrossed)) return false;
+    Mask same = Ops::equal(next[0], before[0]);
+#pragma GCC unroll 8
+    for (int g = 1; g < kGroups; ++g) same = Ops::both(same, Ops::equal(next[g], before[g]));
+    still = Ops::all(same);
+#pragma GCC unroll 8
+    for (int g = 0; g < kGroups; ++g) value[g] = next[g];
+    return true;
+  }
+
   // Each playing channel's samples [begin, begin + n) into its bus: up to changing with the held
   // per-sample values, after that with the lane's fixed value.
   static void mixChunk(const ChannelMix& mix, int begin, int n, const double* values, int changing,
@@ -183,14 +217,31 @@ struct ChannelMixLanes {
       const int n = count - begin < kChunk ? count - begin : kChunk;
       int changing = 0;
       if (!settled) {
-        for (int j = 0; j < n; ++j) {
-          if (begin + j > 0 && step(value, lanes, mix)) {
-            settled = true;
-            break;
-          }
+        int j = 0;
+        if (begin == 0) {  // the first sample takes the envelopes as they stand
 #pragma GCC unroll 8
-          for (int g = 0; g < kGroups; ++g) Ops::store(values + j * kLanes + g * kWidth, value[g]);
-          changing = j + 1;
+          for (int g = 0; g < kGroups; ++g) Ops::store(values + g * kWidth, value[g]);
+          changing = j = 1;
+        }
+        // Steps in batches; once a step changes nothing, every further step would repeat it, so
+        // values found settled at a batch's end are those the steps after the settling gave.
+        while (j < n && !settled) {
+          const int steps = n - j < kBatch ? n - j : kBatch;
+          if (tryBatch(value, lanes, steps, values + j * kLanes, settled)) {
+            changing = j += steps;
+            continue;
+          }
+          // Some lane crosses a bound: the batch again step by step, the scalar code taking the
+          // crossing lanes.
+          for (const int end = j + steps; j < end; ++j) {
+            if (step(value, lanes, mix)) {
+              settled = true;
+              break;
+            }
+#pragma GCC unroll 8
+            for (int g = 0; g < kGroups; ++g) Ops::store(values + j * kLanes + g * kWidth, value[g]);
+            changing = j + 1;
+          }
         }
         if (settled) {
 #pragma GCC unroll 8
