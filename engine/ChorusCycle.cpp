@@ -71,7 +71,7 @@ bool OutputStage::mixFromCycle(const HighPassCycle& cycle, double* left, double*
       const int at = wrap(phase + n - back, c.period);
       taps[k] = {c.wet[k].data(), at - n, delays[k], glide[k], static_cast<double>(back)};
     }
-    chorusCycle(c.dry[0].data() + phase, c.dry[1].data() + phase, taps, left, right, n, end);
+    chorusCycle(c.dry[0].data() + phase, c.dry[1].data() + phase, taps, left, right, n, end, c.period);
     n = end;
   }
   writePosition = (writePosition + count) % lineLength;

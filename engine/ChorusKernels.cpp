@@ -77,12 +77,14 @@ void chorusBlock(const ChorusMix& mix, double* const* lines, int shift, const Ch
 }
 
 void chorusCycle(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left, double* right,
-                 int from, int to) {
+                 int from, int to, int period) {
   const VectorLevel level = vectorLevel();
   if (level >= VectorLevel::kAvx512) {
-    from = chorusCycleAvx512(dryLeft, dryRight, taps, left, right, from, to);
+    from = 8 % period == 0 ? chorusCycleRepeatingAvx512(dryLeft, dryRight, taps, left, right, from, to)
+                           : chorusCycleAvx512(dryLeft, dryRight, taps, left, right, from, to);
   } else if (level >= VectorLevel::kAvx2) {
-    from = chorusCycleAvx2(dryLeft, dryRight, taps, left, right, from, to);
+    from = 4 % period == 0 ? chorusCycleRepeatingAvx2(dryLeft, dryRight, taps, left, right, from, to)
+                           : chorusCycleAvx2(dryLeft, dryRight, taps, left, right, from, to);
   }
   if (from < to) chorusCycleScalar(dryLeft, dryRight, taps, left, right, from, to);
 }

@@ -57,13 +57,20 @@ int chorusCycleAvx2(const double* dryLeft, const double* dryRight, const ChorusT
                     int from, int to);
 int chorusCycleAvx512(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left,
                       double* right, int from, int to);
+// The same when every input repeats with a period that divides the kernel's width (4 for AVX2, 8
+// for AVX-512): the entries are read once.
+int chorusCycleRepeatingAvx2(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left,
+                             double* right, int from, int to);
+int chorusCycleRepeatingAvx512(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left,
+                               double* right, int from, int to);
 
 // The widest kernel the processor allows, then the scalar loop for the rest.
 void chorusWrite(const ChorusMix& mix, double* const* lines, int shift, double* left, double* right, int from, int to);
 void chorusTap(const ChorusTap& tap, double* out, double* out2, int from, int to);
 void chorusBlock(const ChorusMix& mix, double* const* lines, int shift, const ChorusTap* taps, double* left,
                  double* right, int from, int to);
+// period: that of the inputs, all of which repeat.
 void chorusCycle(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left, double* right,
-                 int from, int to);
+                 int from, int to, int period);
 
 }  // namespace sorvel

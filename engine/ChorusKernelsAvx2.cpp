@@ -90,8 +90,13 @@ int chorusBlockAvx2(const ChorusMix& m, double* const* lines, int shift, const C
 // The glide is exact (see exactGlide): every delay of the run and its fraction f are exact, and so
 // are 1 - f and the step of both over four samples, so that adding the step gives each lane the
 // same f and 1 - f as the scalar expression.
-int chorusCycleAvx2(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left, double* right,
-                    int from, int to) {
+namespace {
+
+// Repeating: every input repeats within the vector's width, so the first step's entries serve
+// every step.
+template <bool kRepeating>
+int cycleAvx2(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left, double* right,
+              int from, int to) {
   const __m256d one = _mm256_set1_pd(1.0);
   const __m256d position = _mm256_add_pd(_mm256_set1_pd(from), _mm256_set_pd(3, 2, 1, 0));
   __m256d f[3], g[3], step[3];
@@ -103,20 +108,46 @@ int chorusCycleAvx2(const double* dryLeft, const double* dryRight, const ChorusT
     g[t] = _mm256_sub_pd(one, f[t]);
     step[t] = _mm256_set1_pd(4.0 * taps[t].glide);
   }
+  __m256d olders[3], newers[3], drys[2];
+  if (kRepeating && from + 4 <= to) {
+#pragma GCC unroll 3
+    for (int t = 0; t < 3; ++t) {
+      olders[t] = _mm256_loadu_pd(taps[t].line + from + taps[t].shift);
+      newers[t] = _mm256_loadu_pd(taps[t].line + from + taps[t].shift + 1);
+    }
+    drys[0] = _mm256_loadu_pd(dryLeft + from);
+    drys[1] = _mm256_loadu_pd(dryRight + from);
+  }
   int n = from;
   for (; n + 4 <= to; n += 4) {
     __m256d tap[3];
 #pragma GCC unroll 3
     for (int t = 0; t < 3; ++t) {
       const double* entry = taps[t].line + n + taps[t].shift;
-      tap[t] = _mm256_add_pd(_mm256_mul_pd(f[t], _mm256_loadu_pd(entry)), _mm256_mul_pd(g[t], _mm256_loadu_pd(entry + 1)));
+      const __m256d older = kRepeating ? olders[t] : _mm256_loadu_pd(entry);
+      const __m256d newer = kRepeating ? newers[t] : _mm256_loadu_pd(entry + 1);
+      tap[t] = _mm256_add_pd(_mm256_mul_pd(f[t], older), _mm256_mul_pd(g[t], newer));
       f[t] = _mm256_add_pd(f[t], step[t]);
       g[t] = _mm256_sub_pd(g[t], step[t]);
     }
-    _mm256_storeu_pd(left + n, _mm256_add_pd(_mm256_add_pd(_mm256_loadu_pd(dryLeft + n), tap[0]), tap[2]));
-    _mm256_storeu_pd(right + n, _mm256_add_pd(_mm256_add_pd(_mm256_loadu_pd(dryRight + n), tap[1]), tap[2]));
+    const __m256d dryL = kRepeating ? drys[0] : _mm256_loadu_pd(dryLeft + n);
+    const __m256d dryR = kRepeating ? drys[1] : _mm256_loadu_pd(dryRight + n);
+    _mm256_storeu_pd(left + n, _mm256_add_pd(_mm256_add_pd(dryL, tap[0]), tap[2]));
+    _mm256_storeu_pd(right + n, _mm256_add_pd(_mm256_add_pd(dryR, tap[1]), tap[2]));
   }
   return n;
+}
+
+}  // namespace
+
+int chorusCycleAvx2(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left, double* right,
+                    int from, int to) {
+  return cycleAvx2<false>(dryLeft, dryRight, taps, left, right, from, to);
+}
+
+int chorusCycleRepeatingAvx2(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left,
+                             double* right, int from, int to) {
+  return cycleAvx2<true>(dryLeft, dryRight, taps, left, right, from, to);
 }
 
 }  // namespace sorvel

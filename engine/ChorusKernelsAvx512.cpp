@@ -96,8 +96,13 @@ int chorusBlockAvx512(const ChorusMix& m, double* const* lines, int shift, const
 // The glide is exact (see exactGlide): every delay of the run and its fraction f are exact, and so
 // are 1 - f and the step of both over eight samples, so that adding the step gives each lane the
 // same f and 1 - f as the scalar expression.
-int chorusCycleAvx512(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left,
-                      double* right, int from, int to) {
+namespace {
+
+// Repeating: every input repeats within the vector's width, so the first step's entries serve
+// every step.
+template <bool kRepeating>
+int cycleAvx512(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left, double* right,
+                int from, int to) {
   const __m512d one = _mm512_set1_pd(1.0);
   const __m512d position = _mm512_add_pd(_mm512_set1_pd(from), _mm512_set_pd(7, 6, 5, 4, 3, 2, 1, 0));
   __m512d f[3], g[3], step[3];
@@ -109,22 +114,47 @@ int chorusCycleAvx512(const double* dryLeft, const double* dryRight, const Choru
     g[t] = _mm512_sub_pd(one, f[t]);
     step[t] = _mm512_set1_pd(8.0 * taps[t].glide);
   }
+  __m512d olders[3], newers[3], drys[2];
+  if (kRepeating) {
+    const __mmask8 k = lanesBelow(from, to);
+#pragma GCC unroll 3
+    for (int t = 0; t < 3; ++t) {
+      olders[t] = _mm512_maskz_loadu_pd(k, taps[t].line + from + taps[t].shift);
+      newers[t] = _mm512_maskz_loadu_pd(k, taps[t].line + from + taps[t].shift + 1);
+    }
+    drys[0] = _mm512_maskz_loadu_pd(k, dryLeft + from);
+    drys[1] = _mm512_maskz_loadu_pd(k, dryRight + from);
+  }
   for (int n = from; n < to; n += 8) {
     const __mmask8 k = lanesBelow(n, to);
     __m512d tap[3];
 #pragma GCC unroll 3
     for (int t = 0; t < 3; ++t) {
       const double* entry = taps[t].line + n + taps[t].shift;
-      tap[t] = _mm512_add_pd(_mm512_mul_pd(f[t], _mm512_maskz_loadu_pd(k, entry)),
-                             _mm512_mul_pd(g[t], _mm512_maskz_loadu_pd(k, entry + 1)));
+      const __m512d older = kRepeating ? olders[t] : _mm512_maskz_loadu_pd(k, entry);
+      const __m512d newer = kRepeating ? newers[t] : _mm512_maskz_loadu_pd(k, entry + 1);
+      tap[t] = _mm512_add_pd(_mm512_mul_pd(f[t], older), _mm512_mul_pd(g[t], newer));
       f[t] = _mm512_add_pd(f[t], step[t]);
       g[t] = _mm512_sub_pd(g[t], step[t]);
     }
-    const __m512d dryL = _mm512_maskz_loadu_pd(k, dryLeft + n), dryR = _mm512_maskz_loadu_pd(k, dryRight + n);
+    const __m512d dryL = kRepeating ? drys[0] : _mm512_maskz_loadu_pd(k, dryLeft + n);
+    const __m512d dryR = kRepeating ? drys[1] : _mm512_maskz_loadu_pd(k, dryRight + n);
     _mm512_mask_storeu_pd(left + n, k, _mm512_add_pd(_mm512_add_pd(dryL, tap[0]), tap[2]));
     _mm512_mask_storeu_pd(right + n, k, _mm512_add_pd(_mm512_add_pd(dryR, tap[1]), tap[2]));
   }
   return to;
+}
+
+}  // namespace
+
+int chorusCycleAvx512(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left,
+                      double* right, int from, int to) {
+  return cycleAvx512<false>(dryLeft, dryRight, taps, left, right, from, to);
+}
+
+int chorusCycleRepeatingAvx512(const double* dryLeft, const double* dryRight, const ChorusTap* taps, double* left,
+                               double* right, int from, int to) {
+  return cycleAvx512<true>(dryLeft, dryRight, taps, left, right, from, to);
 }
 
 }  // namespace sorvel

@@ -172,15 +172,25 @@ TEST(QuietRender, ChorusKernelsMatchTheScalarLoops) {
   }
   for (int n = 0; n < kCount + 8; ++n) line[n] = std::sin(n * 0.31);
   const ChorusMix mix{synthe, instrument, 0.31, 0.17, 0.23, 0.41, 0.29, 0.13, 0.37, 0.19};
-  // Glides in closed form, each over one whole part of its delay.
+  // Glides in closed form, each over one whole part of its delay; the same over inputs that repeat
+  // every two samples.
   const ChorusTap taps[3] = {{line, 3, 40.75, -0.0078125, 40.0}, {line, 2, 20.5, 0.00390625, 20.0}, {line, 1, 7.125, 0.015625, 7.0}};
   const ChorusTap& tap = taps[0];
+  double pair[kCount + 8], dryPair[2][kCount];
+  for (int n = 0; n < kCount + 8; ++n) pair[n] = n % 2 == 0 ? 0.37 : -0.61;
+  for (int n = 0; n < kCount; ++n) {
+    dryPair[0][n] = n % 2 == 0 ? 0.11 : -0.23;
+    dryPair[1][n] = n % 2 == 0 ? -0.17 : 0.29;
+  }
+  ChorusTap pairTaps[3];
+  for (int k = 0; k < 3; ++k) pairTaps[k] = {pair, taps[k].shift, taps[k].start, taps[k].glide, taps[k].whole};
 
   struct Result {
     double lines[3][kCount] = {}, left[kCount] = {}, right[kCount] = {};
     double cycleLeft[kCount] = {}, cycleRight[kCount] = {};  // the dry inputs read as the dry mix
+    double pairLeft[kCount] = {}, pairRight[kCount] = {};
   };
-  const auto run = [&](Result& r, auto write, auto tapKernel, auto cycleKernel) {
+  const auto run = [&](Result& r, auto write, auto tapKernel, auto cycleKernel, auto repeatingKernel) {
     double* const lines[3] = {r.lines[0], r.lines[1], r.lines[2]};
     const int written = write(mix, lines, 0, r.left, r.right, 1, kCount);
     chorusWriteScalar(mix, lines, 0, r.left, r.right, written, kCount);
@@ -188,20 +198,28 @@ TEST(QuietRender, ChorusKernelsMatchTheScalarLoops) {
     chorusTapScalar(tap, r.left, r.right, tapped, kCount);
     const int cycled = cycleKernel(synthe, instrument, taps, r.cycleLeft, r.cycleRight, 1, kCount);
     chorusCycleScalar(synthe, instrument, taps, r.cycleLeft, r.cycleRight, cycled, kCount);
+    const int paired = repeatingKernel(dryPair[0], dryPair[1], pairTaps, r.pairLeft, r.pairRight, 1, kCount);
+    chorusCycleScalar(dryPair[0], dryPair[1], pairTaps, r.pairLeft, r.pairRight, paired, kCount);
   };
   const auto none = [](auto&&...) { return 1; };
   Result expected, actual;
-  run(expected, none, none, none);
+  run(expected, none, none, none, none);
   const bool avx2 = vectorLevel() >= VectorLevel::kAvx2, avx512 = vectorLevel() >= VectorLevel::kAvx512;
   for (bool wide : {false, true}) {
     if (!(wide ? avx512 : avx2)) continue;
     actual = Result{};
     if (wide) {
-      run(actual, chorusWriteAvx512, chorusTapAvx512, chorusCycleAvx512);
+      run(actual, chorusWriteAvx512, chorusTapAvx512, chorusCycleAvx512, chorusCycleRepeatingAvx512);
     } else {
-      run(actual, chorusWriteAvx2, chorusTapAvx2, chorusCycleAvx2);
+      run(actual, chorusWriteAvx2, chorusTapAvx2, chorusCycleAvx2, chorusCycleRepeatingAvx2);
     }
     EXPECT_EQ(std::memcmp(&expected, &actual, sizeof expected), 0) << (wide ? "AVX-512" : "AVX2");
+  }
+  // Inputs whose period the kernels' width does not hold read every entry.
+  for (int period : {6, 16}) {
+    actual = Result{};
+    chorusCycle(synthe, instrument, taps, actual.cycleLeft, actual.cycleRight, 1, kCount, period);
+    EXPECT_EQ(std::memcmp(expected.cycleLeft, actual.cycleLeft, sizeof actual.cycleLeft), 0) << period;
   }
 }
 
