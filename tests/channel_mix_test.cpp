@@ -31,8 +31,10 @@ std::vector<const ChannelMixKernels*> vectorSets() {
 std::vector<double> fields(const Envelope& e) { return {e.value, e.target, e.coefficient, double(e.state)}; }
 
 // Envelopes in every state, several of which change state within the block. Settling: all but
-// one reach a fixed value early, and that one ends its release within the block.
-std::vector<Envelope> envelopes(bool settling) {
+// one reach a fixed value early, and that one ends its release within the block. Calm: no lane
+// crosses a bound at every step, so the steps between crossings run as the fast path runs them.
+// Harsh: one lane overshoots its target.
+std::vector<Envelope> envelopes(bool settling, bool calm, bool harsh) {
   std::vector<Envelope> all(kPresetCount);
   for (int i = 0; i < kPresetCount; ++i) {
     Envelope& e = all[i];
@@ -58,6 +60,21 @@ std::vector<Envelope> envelopes(bool settling) {
   all[8].value = 1.0;  // an attack from full level ends at once
   all[9].value = std::numeric_limits<double>::quiet_NaN();
   all[13].value = all[13].sustain;  // fixed from the start
+  // A coefficient above 2 (a rate far below any host's) swings ever wider around the target:
+  // past the top at odd steps from the 17th, back below it at even ones. Or a plain decay.
+  all[10].state = Envelope::kDecaySustain;
+  all[10].target = all[10].sustain = 0.95;
+  all[10].value = 0.94;
+  all[10].coefficient = harsh ? 2.1 : 0.1;
+  // Above the top and decaying: past a bound before the first step and inside again later.
+  all[6].state = Envelope::kDecaySustain;
+  all[6].target = all[6].sustain = 0.5;
+  all[6].value = 1.2;
+  all[6].coefficient = 0.1;
+  if (calm) {
+    all[5].state = Envelope::kIdle;  // else a bound is crossed at every step
+    all[0].value = all[8].value = 0.5;  // else a bound is crossed in the first steps
+  }
   all[17].state = Envelope::kIdle;
   for (int i = 0; settling && i < kPresetCount; ++i) {
     if (i == 2 || all[i].state == Envelope::kIdle) continue;
@@ -72,8 +89,10 @@ TEST(ChannelMix, VectorMixMatchesScalar) {
   if (vectorSets().empty()) GTEST_SKIP() << "no vector level on this processor";
   for (const ChannelMixKernels* vector : vectorSets()) {
     for (int count : {1, 44, 150}) {
-      for (bool settling : {false, true}) {
-        std::vector<Envelope> alone = envelopes(settling), together = envelopes(settling);
+      for (int variant = 0; variant < 4; ++variant) {
+        const bool settling = variant == 1, calm = variant >= 2, harsh = variant != 3;
+        std::vector<Envelope> alone = envelopes(settling, calm, harsh);
+        std::vector<Envelope> together = envelopes(settling, calm, harsh);
         std::vector<std::vector<double>> rows(kPresetCount, std::vector<double>(count));
         for (int i = 0; i < kPresetCount; ++i) {
           for (int j = 0; j < count; ++j) rows[i][j] = std::sin(0.1 * (i + 1) * j) - 0.3;
@@ -100,7 +119,7 @@ TEST(ChannelMix, VectorMixMatchesScalar) {
         }
         if (count > 1) {  // the stage changes did happen
           EXPECT_EQ(alone[2].state, Envelope::kIdle);
-          if (!settling) {
+          if (variant == 0) {
             EXPECT_EQ(alone[0].state, Envelope::kDecaySustain);
             EXPECT_EQ(alone[8].state, Envelope::kDecaySustain);
           }

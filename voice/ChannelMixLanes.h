@@ -32,15 +32,22 @@ struct ChannelMixLanes {
     double coefficient[kLanes];
     double high[kLanes];  // the step is handed over when the new value is >= high ...
     double low[kLanes];   // ... or <= low; not a number: never
+    // Lanes whose steps may overshoot their target (a coefficient outside [0, 0.5]) or that
+    // start beyond a bound. The other lanes approach their targets without passing them, so a
+    // lane past a bound after some steps was past it after each later one as well.
+    unsigned harsh = 0;
 
+    void setHarsh(int lane, bool on) { harsh = on ? harsh | 1u << lane : harsh & ~(1u << lane); }
     void setStill(int lane, double value) {
       target[lane] = value;
       coefficient[lane] = 0.0;
       high[lane] = low[lane] = __builtin_nan("");
+      setHarsh(lane, false);
     }
     void set(int lane, const Envelope& e) {
       target[lane] = e.target;
       coefficient[lane] = e.coefficient;
+      setHarsh(lane, !(e.coefficient >= 0.0 && e.coefficient <= 0.5));
       if (e.state == Envelope::kAttack) {
         high[lane] = 1.0;
         low[lane] = __builtin_nan("");
@@ -117,31 +124,35 @@ struct ChannelMixLanes {
     return Ops::all(same);
   }
 
-  static constexpr int kBatch = 4;  // steps taken before the lanes are checked
+  static constexpr int kBatch = 8;  // steps taken before the lanes are checked
 
   // steps (at most kBatch) steps of every lane, each step's values stored at out (kLanes apart),
-  // when no lane crosses a bound in them: then true, with still telling whether the last step
-  // changed no value. False, with value untouched, when some lane would cross a bound.
+  // when no lane is harsh and none ends the steps past a bound (so none passed one on the way):
+  // then true, with still telling whether the last step changed no value. Otherwise false, with
+  // value untouched.
   static bool tryBatch(Lanes* value, const Settings& lanes, int steps, double* out, bool& still) {
+    if (lanes.harsh != 0) return false;
     Lanes next[kGroups], before[kGroups];
 #pragma GCC unroll 8
     for (int g = 0; g < kGroups; ++g) next[g] = value[g];
-    Mask crossed[kGroups];
-#pragma GCC unroll 4
+#pragma GCC unroll 8
     for (int s = 0; s < steps; ++s) {
 #pragma GCC unroll 8
       for (int g = 0; g < kGroups; ++g) {
-        Mask now;
+        const int at = g * kWidth;
         before[g] = next[g];
-        next[g] = advance(next[g], lanes, g, now);
-        crossed[g] = s == 0 ? now : Ops::either(crossed[g], now);
-        Ops::store(out + s * kLanes + g * kWidth, next[g]);
+        next[g] = next[g] + (Ops::load(lanes.target + at) - next[g]) * Ops::load(lanes.coefficient + at);
+        Ops::store(out + s * kLanes + at, next[g]);
       }
     }
-    Mask anyCrossed = crossed[0];
+    Mask crossed = Ops::crossed(next[0], Ops::load(lanes.high), Ops::load(lanes.low));
 #pragma GCC unroll 8
-    for (int g = 1; g < kGroups; ++g) anyCrossed = Ops::either(anyCrossed, crossed[g]);
-    if (Ops::any(anyCrossed)) return false;
+    for (int g = 1; g < kGroups; ++g) {
+      const int at = g * kWidth;
+      const Mask past = Ops::crossed(next[g], Ops::load(lanes.high + at), Ops::load(lanes.low + at));
+      crossed = Ops::either(crossed, past);
+    }
+    if (Ops::any(crossed)) return false;
     Mask same = Ops::equal(next[0], before[0]);
 #pragma GCC unroll 8
     for (int g = 1; g < kGroups; ++g) same = Ops::both(same, Ops::equal(next[g], before[g]));
@@ -208,6 +219,12 @@ struct ChannelMixLanes {
       Ops::store(lanes.high + at, Ops::select(idle, nan, high));
       Ops::store(lanes.low + at, Ops::select(idle, nan, Ops::select(attack, nan, zero)));
       constant |= static_cast<unsigned>(Ops::bits(idle)) << at;
+      const Mask startsPast = Ops::crossed(value[g], Ops::load(lanes.high + at), Ops::load(lanes.low + at));
+      lanes.harsh |= static_cast<unsigned>(Ops::bits(startsPast)) << at;
+    }
+    for (int lane = 0; lane < kLanes; ++lane) {
+      const double c = lanes.coefficient[lane];
+      if (!(c >= 0.0 && c <= 0.5)) lanes.harsh |= 1u << lane;
     }
 
     double values[kChunk * kLanes];
