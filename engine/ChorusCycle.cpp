@@ -3,6 +3,7 @@
 // written out when something else is mixed or reads them.
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 #include "engine/ChorusGlide.h"
 #include "engine/ChorusKernels.h"
@@ -85,11 +86,20 @@ bool OutputStage::mixFromCycle(const HighPassCycle& cycle, double* left, double*
 // cycle's position there.
 void OutputStage::writeCycleInto(std::array<std::vector<double>, 3>& target) const {
   const LineCycle& c = lineCycle_;
+  // One period entry by entry, then copies of what is written, doubling.
   const auto fill = [&](std::size_t k, int from, int to, int at) {
+    double* line = target[k].data();
     at = wrap(at, c.period);
-    for (int j = from; j < to; ++j) {
-      target[k][static_cast<std::size_t>(j)] = c.wet[k][static_cast<std::size_t>(at)];
+    int j = from;
+    for (; j < to && j < from + c.period; ++j) {
+      line[j] = c.wet[k][static_cast<std::size_t>(at)];
       if (++at == c.period) at = 0;
+    }
+    for (int done = j - from; j < to;) {
+      const int length = std::min(done, to - j);
+      std::memcpy(line + j, line + from, sizeof(double) * static_cast<std::size_t>(length));
+      j += length;
+      done += length;
     }
   };
   for (std::size_t k = 0; k < 3; ++k) {
