@@ -246,9 +246,11 @@ void Voice::setParameter(int id, double value) {
   if (id >= kFirstToneParameter && id < kFirstToneParameter + kChannelCount) {
     setToneOffset(toneChannel(id), value);
   } else if (isPresetSwitch(id)) {
-    enabled_[id - kFirstPresetSwitch] = on;
-    pointMix(id - kFirstPresetSwitch);
-    listPlaying();
+    const int channel = id - kFirstPresetSwitch;
+    const bool changed = enabled_[channel] != on;
+    enabled_[channel] = on;
+    pointMix(channel);
+    if (changed) listPlaying();
   } else if (isPresetParameter(id)) {
     setChannelParameter((id - kFirstPresetParameter) / kPresetSlotCount,
                         (id - kFirstPresetParameter) % kPresetSlotCount, value);
