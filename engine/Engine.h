@@ -84,9 +84,10 @@ class Engine {
   // The value handed to the voices for a parameter's real value.
   static double voiceValue(int index, double value);
 
-  // The render skips the work whose result it knows (while no voice sounds: the silent voices and
-  // the high-pass's settled cycle; the chorus delays' glide in closed form), with the same output
-  // to the bit. Off, it computes everything sample by sample; tests compare the two.
+  // The render skips the work whose result it knows (while no voice sounds: the silent voices, the
+  // high-pass's settled cycle and the chorus lines that hold only its wet mix; the chorus delays'
+  // glide in closed form), with the same output to the bit. Off, it computes everything sample by
+  // sample; tests compare the two.
   void setShortcuts(bool on) {
     quietShortcuts_ = on;
     output_.closedFormGlide = on;
