@@ -11,14 +11,6 @@
 
 namespace sorvel {
 
-namespace {
-int wrap(int x, int period) {
-  x %= period;
-  return x < 0 ? x + period : x;
-}
-
-}  // namespace
-
 void OutputStage::mixCycle(const HighPassCycle& cycle, double* synthe, double* instrument, double* left,
                            double* right, int count) {
   if (chorusOn) {
@@ -69,15 +61,15 @@ bool OutputStage::mixFromCycle(const HighPassCycle& cycle, double* left, double*
       const int back = static_cast<int>(delays[k] + n * glide[k]);
       end = std::min(end, wholePartChange(delays[k], glide[k], back, n, count));
       // Sample n reads the entries written back and back - 1 samples before it.
-      const int at = wrap(phase + n - back, c.period);
+      const int at = wrapToPeriod(phase + n - back, c.period);
       taps[k] = {c.wet[k].data(), at - n, delays[k], glide[k], static_cast<double>(back)};
     }
     chorusCycle(c.dry[0].data() + phase, c.dry[1].data() + phase, taps, left, right, n, end, c.period);
     n = end;
   }
-  writePosition = (writePosition + count) % lineLength;
+  writePosition = wrapToLine(writePosition + count);
   for (std::size_t k = 0; k < 3; ++k) delays[k] = delays[k] + count * glide[k];
-  c.phase = (phase + count) % c.period;
+  c.phase = wrapToPeriod(phase + count, c.period);
   c.standsIn = true;
   return true;
 }
@@ -89,7 +81,7 @@ void OutputStage::writeCycleInto(std::array<std::vector<double>, 3>& target) con
   // One period entry by entry, then copies of what is written, doubling.
   const auto fill = [&](std::size_t k, int from, int to, int at) {
     double* line = target[k].data();
-    at = wrap(at, c.period);
+    at = wrapToPeriod(at, c.period);
     int j = from;
     for (; j < to && j < from + c.period; ++j) {
       line[j] = c.wet[k][static_cast<std::size_t>(at)];

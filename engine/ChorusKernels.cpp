@@ -4,6 +4,13 @@
 
 namespace sorvel {
 
+namespace {
+
+// Whether a positive period divides a power-of-two width, without a division.
+bool dividesWidth(int width, int period) { return period <= width && (period & (period - 1)) == 0; }
+
+}  // namespace
+
 void chorusWriteScalar(const ChorusMix& m, double* const* lines, int shift, double* left, double* right, int from,
                        int to) {
   for (int n = from; n < to; ++n) {
@@ -80,10 +87,10 @@ void chorusCycle(const double* dryLeft, const double* dryRight, const ChorusTap*
                  int from, int to, int period) {
   const VectorLevel level = vectorLevel();
   if (level >= VectorLevel::kAvx512) {
-    from = 8 % period == 0 ? chorusCycleRepeatingAvx512(dryLeft, dryRight, taps, left, right, from, to)
+    from = dividesWidth(8, period) ? chorusCycleRepeatingAvx512(dryLeft, dryRight, taps, left, right, from, to)
                            : chorusCycleAvx512(dryLeft, dryRight, taps, left, right, from, to);
   } else if (level >= VectorLevel::kAvx2) {
-    from = 4 % period == 0 ? chorusCycleRepeatingAvx2(dryLeft, dryRight, taps, left, right, from, to)
+    from = dividesWidth(4, period) ? chorusCycleRepeatingAvx2(dryLeft, dryRight, taps, left, right, from, to)
                            : chorusCycleAvx2(dryLeft, dryRight, taps, left, right, from, to);
   }
   if (from < to) chorusCycleScalar(dryLeft, dryRight, taps, left, right, from, to);

@@ -55,12 +55,12 @@ void HighPassCycle::copyFrom(const double* pattern, double* out, int count) cons
     const int length = std::min(count - done, span_ - phase);
     std::memcpy(out + done, pattern + phase, sizeof(double) * static_cast<std::size_t>(length));
     done += length;
-    phase = (phase + length) % period_;
+    phase = wrapToPeriod(phase + length, period_);
   }
 }
 
 void HighPassCycle::skip(Biquad& filter, int count) {
-  phase_ = (phase_ + count) % period_;
+  phase_ = wrapToPeriod(phase_ + count, period_);
   const State& s = states_[static_cast<std::size_t>(phase_)];
   filter.x1 = s.x1;
   filter.x2 = s.x2;

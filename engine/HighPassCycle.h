@@ -10,6 +10,14 @@
 
 namespace sorvel {
 
+// x modulo period, from 0 to period - 1: the cycles' periods are mostly powers of two, which need
+// no division.
+inline int wrapToPeriod(int x, int period) {
+  if ((period & (period - 1)) == 0) return x & (period - 1);
+  x %= period;
+  return x < 0 ? x + period : x;
+}
+
 class HighPassCycle {
  public:
   static constexpr int kLongestPeriod = 256;

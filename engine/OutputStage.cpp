@@ -172,7 +172,7 @@ bool OutputStage::mixChorusInOnePass(const ChorusMix& mix, double* const* lineSt
   for (int piece = 0, n = 0; piece < pieces; n = ends[piece++]) {
     chorusBlock(mix, lineStarts, writePosition, taps[piece], left, right, n, ends[piece]);
   }
-  writePosition = (writePosition + count) % lineLength;
+  writePosition = wrapToLine(writePosition + count);
   for (std::size_t k = 0; k < 3; ++k) delays[k] = delays[k] + count * glide[k];
   return true;
 }
@@ -201,7 +201,7 @@ void OutputStage::mixChorus(const double* synthe, const double* instrument, doub
   addTaps(1, glide[1], right, nullptr, count);
   addTaps(2, glide[2], left, right, count);
 
-  writePosition = (writePosition + count) % lineLength;
+  writePosition = wrapToLine(writePosition + count);
   for (std::size_t k = 0; k < 3; ++k) delays[k] = delays[k] + count * glide[k];
 }
 

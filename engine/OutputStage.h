@@ -110,6 +110,8 @@ class OutputStage {
                           double* left, double* right, int count);
   void addTaps(std::size_t k, double glide, double* out, double* out2, int count);
   ChorusMix mixOf(const double* synthe, const double* instrument) const;
+  // A write position moved on by at most one line length.
+  int wrapToLine(int position) const { return position >= lineLength ? position - lineLength : position; }
 
   std::array<std::vector<double>, 3> lines;
   LineCycle lineCycle_;

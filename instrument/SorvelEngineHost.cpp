@@ -8,6 +8,7 @@ namespace sorvel {
 void SorvelEngineHost::drainEvents(int controlPeriod) {
   MidiEventQueue& queue = owner_.midiQueue();
   const int pending = queue.pending();
+  if (pending == 0) return;  // most ticks
   int walked = 0;
   int handled = 0;
   while (walked < pending) {
