@@ -1,6 +1,8 @@
 #include "voice/FilterLanes.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 
 #include "dsp/VectorLevel.h"
 
@@ -24,6 +26,18 @@ int vectorJobs(const BiquadJob* jobs, int jobCount, int count) {
 
 }  // namespace
 
+bool sectionsShareInputHistory(const DualFilterJob* jobs, int jobCount) {
+  auto bits = [](double value) { return std::bit_cast<std::uint64_t>(value); };
+  for (int j = 0; j < jobCount; ++j) {
+    const Biquad& low = jobs[j].filter->lowPass;
+    const Biquad& band = jobs[j].filter->bandPass;
+    if (bits(low.x1) != bits(band.x1) || bits(low.x2) != bits(band.x2) || bits(low.offset) != bits(band.offset)) {
+      return false;
+    }
+  }
+  return true;
+}
+
 void runChannelFilters(const ChannelFilterJob* jobs, int jobCount, int count) {
   int done = vectorJobs(jobs, jobCount, count);
   for (; done + 2 <= jobCount; done += 2) {
@@ -43,8 +57,13 @@ void runBiquads(const BiquadJob* jobs, int jobCount, int count) {
 
 void runFilters(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
                 int count) {
-  if (vectorLevel() >= VectorLevel::kAvx512) {
+  const VectorLevel level = vectorLevel();
+  if (level >= VectorLevel::kAvx512) {
     runFiltersAvx512(channel, channelCount, biquad, biquadCount, count);
+    return;
+  }
+  if (level >= VectorLevel::kAvx2) {
+    runFiltersAvx2(channel, channelCount, biquad, biquadCount, count);
     return;
   }
   runChannelFilters(channel, channelCount, count);
@@ -53,8 +72,13 @@ void runFilters(const ChannelFilterJob* channel, int channelCount, const BiquadJ
 
 void FilterJobs::run(int count) {
   runBiquads(first_.data(), firstCount_, count);
-  if (vectorLevel() >= VectorLevel::kAvx512) {
+  const VectorLevel level = vectorLevel();
+  if (level >= VectorLevel::kAvx512) {
     runFiltersAvx512(channel_.data(), channelCount_, dual_.data(), dualCount_, count);
+    return;
+  }
+  if (level >= VectorLevel::kAvx2) {
+    runFiltersAvx2(channel_.data(), channelCount_, dual_.data(), dualCount_, count);
     return;
   }
   // Each dual filter as DualFilter::process runs it, its two sections beside the other filters.

@@ -62,17 +62,24 @@ class FilterJobs {
   int dualCount_ = 0;
 };
 
-// The vector kernels, each compiled in its own file for its instructions: each runs the first jobs
-// and returns how many it ran. The AVX2 ones run whole groups of four; call them only where the
-// processor has AVX2. The AVX-512 ones run every job; call them only where vectorLevel() allows.
+// The vector kernels, each compiled in its own file for its instructions: each runs every job and
+// returns how many it ran. Call them only where vectorLevel() allows.
 int runChannelFiltersAvx2(const ChannelFilterJob* jobs, int jobCount, int count);
 int runBiquadsAvx2(const BiquadJob* jobs, int jobCount, int count);
+void runFiltersAvx2(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
+                    int count);
+void runFiltersAvx2(const ChannelFilterJob* channel, int channelCount, const DualFilterJob* dual, int dualCount,
+                    int count);
 int runChannelFiltersAvx512(const ChannelFilterJob* jobs, int jobCount, int count);
 int runBiquadsAvx512(const BiquadJob* jobs, int jobCount, int count);
 void runFiltersAvx512(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
                       int count);
 void runFiltersAvx512(const ChannelFilterJob* channel, int channelCount, const DualFilterJob* dual, int dualCount,
                       int count);
+// Whether in every dual filter the two sections hold the same input history and guard, bit for bit
+// (as they do whenever they have only ever run together), so that a kernel may step it once. Plain
+// code for the kernels of every level.
+bool sectionsShareInputHistory(const DualFilterJob* jobs, int jobCount);
 // band[i] = low[i] x lowWeight + bandWeight x band[i], as the dual filter mixes its sections.
 void mixRowsAvx512(const double* low, double lowWeight, double* band, double bandWeight, int count);
 

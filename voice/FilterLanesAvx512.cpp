@@ -5,9 +5,7 @@
 // fire; its comment says why).
 #include <immintrin.h>
 
-#include <bit>
 #include <cstddef>
-#include <cstdint>
 
 #include "voice/FilterLanes.h"
 
@@ -505,15 +503,7 @@ void withGroupFor(const BiquadJob*, int, Run run) {
 
 template <typename Run>
 void withGroupFor(const DualFilterJob* jobs, int jobCount, Run run) {
-  auto bits = [](double value) { return std::bit_cast<std::uint64_t>(value); };
-  bool shared = true;
-  for (int j = 0; j < jobCount; ++j) {
-    const Biquad& low = jobs[j].filter->lowPass;
-    const Biquad& band = jobs[j].filter->bandPass;
-    shared = shared && bits(low.x1) == bits(band.x1) && bits(low.x2) == bits(band.x2) &&
-             bits(low.offset) == bits(band.offset);
-  }
-  if (shared) {
+  if (sectionsShareInputHistory(jobs, jobCount)) {
     run.template operator()<DualGroup<true>>();
   } else {
     run.template operator()<DualGroup<false>>();
