@@ -14,8 +14,8 @@
 namespace sorvel {
 namespace {
 
-// In eights: two groups and a part group run together; in fours: two groups of eight, one of four
-// and one left over.
+// In eights: two groups and a part group run together; in fours: four groups, then a group and a
+// part group.
 constexpr int kFilters = 21;
 constexpr int kCount = 44;
 // Blocks of whole and part vectors of samples, odd and even, a part vector alone.
