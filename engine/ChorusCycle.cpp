@@ -51,9 +51,7 @@ bool OutputStage::mixFromCycle(const HighPassCycle& cycle, double* left, double*
   // A delay of 1 to lineLength - 1 samples reads two entries of the line's latest lineLength, all
   // of them the cycle's wet mix.
   std::array<double, 3> glide;
-  for (std::size_t k = 0; k < 3; ++k) {
-    if (!exactGlide(delays[k], delaySteps[k], count, lineLength, glide[k])) return false;
-  }
+  if (!exactGlides(delays.data(), delaySteps.data(), count, lineLength, glide.data())) return false;
   for (int n = 0; n < count;) {
     int end = count;
     ChorusTap taps[3];

@@ -48,4 +48,9 @@ inline int wholePartChange(double start, double glide, int back, int from, int c
   return n;
 }
 
+// exactGlide for the three chorus delays at once, writing the glides only when all three are exact.
+bool exactGlides(const double* delay, const double* step, int count, double limit, double* glide);
+bool exactGlidesScalar(const double* delay, const double* step, int count, double limit, double* glide);
+bool exactGlidesAvx2(const double* delay, const double* step, int count, double limit, double* glide);
+
 }  // namespace sorvel

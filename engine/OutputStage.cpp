@@ -184,11 +184,9 @@ bool OutputStage::mixChorusInOnePass(const ChorusMix& mix, double* const* lineSt
 void OutputStage::mixChorus(const double* synthe, const double* instrument, double* left, double* right,
                             int count) {
   std::array<double, 3> glide;
-  for (std::size_t k = 0; k < 3; ++k) {
-    if (!closedFormGlide || !exactGlide(delays[k], delaySteps[k], count, lineLength - count + 1, glide[k])) {
-      mixChorusSerial(synthe, instrument, left, right, count);
-      return;
-    }
+  if (!closedFormGlide || !exactGlides(delays.data(), delaySteps.data(), count, lineLength - count + 1, glide.data())) {
+    mixChorusSerial(synthe, instrument, left, right, count);
+    return;
   }
   double* const lineStarts[3] = {lines[0].data(), lines[1].data(), lines[2].data()};
   const ChorusMix mix = mixOf(synthe, instrument);

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "dsp/VectorLevel.h"
+#include "engine/ChorusGlide.h"
 #include "engine/ChorusKernels.h"
 #include "tests/engine_test_support.h"
 
@@ -220,6 +221,34 @@ TEST(QuietRender, ChorusKernelsMatchTheScalarLoops) {
     actual = Result{};
     chorusCycle(synthe, instrument, taps, actual.cycleLeft, actual.cycleRight, 1, kCount, period);
     EXPECT_EQ(std::memcmp(expected.cycleLeft, actual.cycleLeft, sizeof actual.cycleLeft), 0) << period;
+  }
+}
+
+// The three delays' glide checks in one vector against the scalar check, around every bound it
+// tests: the delay's binade and range, steps that tie between two grid points, counts and limits.
+TEST(QuietRender, VectorGlideChecksMatchTheScalarCheck) {
+  if (vectorLevel() < VectorLevel::kAvx2) GTEST_SKIP() << "no AVX2";
+  const double nan = std::nan("");
+  const double delays[] = {0.5, std::nextafter(1.0, 0.0), 1.0, 1.5, std::nextafter(2.0, 0.0), 2.0, 40.75,
+                           std::nextafter(64.0, 0.0), 64.0, 700.3, 705.99, 1e9, nan, -3.0};
+  for (double d : delays) {
+    const double grid = std::ldexp(1.0, std::ilogb(std::isfinite(d) && d > 0 ? d : 1.0) - 52);
+    const double steps[] = {0.0, 0.5 * grid, -1.5 * grid, 0.3 * grid, 1e-3, -2e-3, 0.7, -0.7, 1e9, nan};
+    for (double s : steps) {
+      for (int count : {1, 44, 700}) {
+        for (double limit : {706.0, 64.0, 50.0}) {
+          for (int k = 0; k < 3; ++k) {
+            double delay[3] = {40.75, 20.5, 7.125}, step[3] = {-0.0078125, 0.00390625, 0.015625};
+            delay[k] = d;
+            step[k] = s;
+            double expected[3] = {}, actual[3] = {};
+            const bool exact = exactGlidesScalar(delay, step, count, limit, expected);
+            ASSERT_EQ(exactGlidesAvx2(delay, step, count, limit, actual), exact) << d << " " << s << " " << count;
+            EXPECT_EQ(std::memcmp(expected, actual, sizeof expected), 0) << d << " " << s << " " << count;
+          }
+        }
+      }
+    }
   }
 }
 
