@@ -14,8 +14,8 @@
 namespace sorvel {
 namespace {
 
-// In eights: two groups and a part group run together; in fours: four groups, then a group and a
-// part group.
+// In eights: two groups and a part group run together; in fours: six groups, the last a part
+// group.
 constexpr int kFilters = 21;
 constexpr int kCount = 44;
 // Blocks of whole and part vectors of samples, odd and even, a part vector alone.
@@ -148,8 +148,10 @@ TEST(FilterLanes, BiquadsSideBySideMatchEachAlone) {
   }
 }
 
-// With AVX-512 the two kinds run beside each other: in eights, two and two groups, one (a part
-// group) and two, then the biquads left over alone (two groups, the second a part group).
+// With vectors the two kinds run beside each other: in eights, two and two groups, one (a part
+// group) and two, then the biquads left over alone (two groups, the second a part group); in
+// fours, two and two groups twice, two (the second a part group) and two, then the biquads left
+// over alone (six groups, the last a part group).
 TEST(FilterLanes, BothKindsTogetherMatchEachAlone) {
   ChannelFiltersSideBySide filters(channelFilters(kFilters));
   BiquadsSideBySide sections(sorvel::sections(2 * kFilters + 3));

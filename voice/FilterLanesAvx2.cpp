@@ -474,8 +474,8 @@ void runBatches(const typename GroupA::Job* jobsA, int countA, const typename Gr
 
 // Groups of four: a channel filter's recursion is long, a biquad's short. Sixteen vector
 // registers hold about one group's working values, yet more groups in flight still pay (measured:
-// four of a kind alone, two of each together).
-constexpr int kGroupsAlone = 4;
+// up to six of a kind alone, two of each together).
+constexpr int kGroupsAlone = 6;
 constexpr int kGroupsTogether = 2;
 
 int groupsFor(int jobs) { return (jobs + kLanes - 1) / kLanes; }
@@ -512,11 +512,15 @@ void runAlone(const typename Group::Job* jobs, int jobCount, int count) {
   }
 }
 
+// In batches of as even a size as the fewest batches allow: a batch with few groups waits on its
+// recursions.
 template <typename Job>
 void runAll(const Job* jobs, int jobCount, int count) {
-  constexpr int kBatch = kLanes * kGroupsAlone;
-  for (; jobCount > 0; jobs += kBatch, jobCount -= kBatch) {
-    const int n = jobCount < kBatch ? jobCount : kBatch;
+  const int batches = (groupsFor(jobCount) + kGroupsAlone - 1) / kGroupsAlone;
+  if (batches == 0) return;
+  const int batch = kLanes * ((groupsFor(jobCount) + batches - 1) / batches);
+  for (; jobCount > 0; jobs += batch, jobCount -= batch) {
+    const int n = jobCount < batch ? jobCount : batch;
     withGroupFor(jobs, n, [&]<typename Group>() { runAlone<Group>(jobs, n, count); });
   }
 }
