@@ -56,7 +56,7 @@ class FilterJobs {
   std::vector<BiquadJob> first_;
   std::vector<ChannelFilterJob> channel_;
   std::vector<DualFilterJob> dual_;
-  std::vector<BiquadJob> sections_;  // the dual filters' sections, where they run as biquads
+  std::vector<BiquadJob> sections_;  // the dual filters' sections, run as biquads without vectors
   int firstCount_ = 0;
   int channelCount_ = 0;
   int dualCount_ = 0;
