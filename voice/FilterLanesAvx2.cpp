@@ -1,587 +1,96 @@
-// Built with -mavx2 (and without FMA): only plain structs, intrinsics and vector arithmetic here,
-// so that no shared inline function is compiled for AVX2 in this file. The shape of the AVX-512
-// kernel in lanes of four: each lane repeats the scalar step of ChannelFilter and Biquad operation
-// for operation, branches as selects (the biquad leaves out tests that cannot fire; its comment
-// says why).
+// Built with -mavx2 (and without FMA): the filter lanes four at a time. Only plain structs,
+// intrinsics and vector arithmetic here, so that no shared inline function is compiled for AVX2 in
+// this file.
 #include <immintrin.h>
 
-#include <cstddef>
-
-#include "voice/FilterLanes.h"
+#include "voice/FilterLanesKernel.h"
 
 namespace sorvel {
 
 namespace {
 
-using Lanes = __m256d;
-using Mask = __m256i;  // a lane's bits all set where it is taken
-constexpr int kLanes = 4;
+struct Avx2 {
+  using Lanes = __m256d;
+  using Mask = __m256i;  // a lane's bits all set where it is taken
+  static constexpr int kLanes = 4;
+  // Sixteen vector registers hold about one group's working values, yet more groups in flight
+  // still pay (measured: up to six of a kind alone, two of each together, spread evenly).
+  static constexpr int kGroupsAlone = 6;
+  static constexpr int kGroupsTogether = 2;
+  static constexpr bool kSpreadBatches = true;
 
-// isnan(value) ? 0 : value + guard. The test runs beside the sum, so that only a one-cycle
-// and is added to a recursion's chain. Without the test (kTested false), the plain sum: the
-// same wherever value is a number.
-template <bool kTested>
-inline Lanes guarded(Lanes value, Lanes guard) {
-  const Lanes sum = value + guard;
-  if constexpr (!kTested) return sum;
-  return _mm256_and_pd(_mm256_cmp_pd(value, value, _CMP_ORD_Q), sum);
-}
-
-// Whether a lane of either vector is not a number.
-inline bool eitherNotANumber(Lanes a, Lanes b) { return _mm256_movemask_pd(_mm256_cmp_pd(a, b, _CMP_UNORD_Q)) != 0; }
-
-// isnan(value) ? replacement : value.
-inline Lanes notANumberTo(Lanes value, Lanes replacement) {
-  return _mm256_blendv_pd(value, replacement, _mm256_cmp_pd(value, value, _CMP_UNORD_Q));
-}
-
-// f > 0 ? f x 1.17 : f, the product and the test side by side.
-inline Lanes strongerPositive(Lanes f) {
-  return _mm256_blendv_pd(f, f * 1.17, _mm256_cmp_pd(f, _mm256_setzero_pd(), _CMP_GT_OQ));
-}
-
-// Four rows of four samples turned into four samples of four rows, and back (its own inverse).
-[[gnu::always_inline]] inline void transpose(Lanes (&r)[kLanes]) {
-  const Lanes t0 = _mm256_unpacklo_pd(r[0], r[1]);
-  const Lanes t1 = _mm256_unpackhi_pd(r[0], r[1]);
-  const Lanes t2 = _mm256_unpacklo_pd(r[2], r[3]);
-  const Lanes t3 = _mm256_unpackhi_pd(r[2], r[3]);
-  r[0] = _mm256_permute2f128_pd(t0, t2, 0x20);
-  r[1] = _mm256_permute2f128_pd(t1, t3, 0x20);
-  r[2] = _mm256_permute2f128_pd(t0, t2, 0x31);
-  r[3] = _mm256_permute2f128_pd(t1, t3, 0x31);
-}
-
-inline void scatter(Lanes lanes, double (&values)[kLanes]) { _mm256_storeu_pd(values, lanes); }
-
-// One value of each of a group's filters, one per lane, taken without a trip through memory (small
-// stores read back as one vector would stall).
-template <typename Job, typename Offset>
-inline Lanes offsets(const Job* jobs, int real, Offset offset) {
-  auto lane = [&](int l) { return offset(jobs[l < real ? l : 0]); };
-  return _mm256_setr_pd(lane(0), lane(1), lane(2), lane(3));
-}
-
-// Eight consecutive values of each of a group's filters (from first on), as eight vectors of one
-// value per lane.
-template <typename Job, typename First>
-[[gnu::always_inline]] inline void loadEight(const Job* jobs, int real, First first, Lanes (&low)[kLanes],
-                                             Lanes (&high)[kLanes]) {
-  for (int l = 0; l < kLanes; ++l) {
-    const double* values = first(jobs[l < real ? l : 0]);
-    low[l] = _mm256_loadu_pd(values);
-    high[l] = _mm256_loadu_pd(values + kLanes);
+  [[gnu::always_inline]] static Lanes load(const double* p) { return _mm256_loadu_pd(p); }
+  [[gnu::always_inline]] static void store(double* p, Lanes v) { _mm256_storeu_pd(p, v); }
+  [[gnu::always_inline]] static Mask first(int n) {
+    return _mm256_cmpgt_epi64(_mm256_set1_epi64x(n), _mm256_setr_epi64x(0, 1, 2, 3));
   }
-  transpose(low);
-  transpose(high);
-}
-
-// The guard offsets of a sample at an even and at an odd place in a block (blocks start at even
-// samples, and the guard's sign flips every sample).
-struct Guards {
-  Lanes even, odd;
-  [[gnu::always_inline]] void load(Lanes first) {
-    even = first;
-    odd = -first;
-  }
-  Lanes at(bool oddSample) const { return oddSample ? odd : even; }
-};
-
-// One group of four channel filters. A group with fewer jobs repeats its first job in the spare
-// lanes, which are computed but never written back.
-struct ChannelGroup {
-  using Job = ChannelFilterJob;
-  Lanes G0, g, beta2, beta3, k, s1, s2, s3;
-  Guards guard;
-
-  [[gnu::always_inline]] void load(const ChannelFilterJob* jobs, int real) {
-    static_assert(offsetof(ChannelFilter, s3) - offsetof(ChannelFilter, G0) == 7 * sizeof(double));
-    Lanes c[kLanes], d[kLanes];
-    loadEight(jobs, real, [](const ChannelFilterJob& job) { return &job.filter->G0; }, c, d);
-    G0 = c[0];
-    g = c[1];
-    beta2 = c[2];
-    beta3 = c[3];
-    k = d[0];
-    s1 = d[1];
-    s2 = d[2];
-    s3 = d[3];
-    guard.load(offsets(jobs, real, [](const ChannelFilterJob& job) { return job.filter->offset; }));
+  [[gnu::always_inline]] static Lanes loadMasked(const double* p, Mask m) { return _mm256_maskload_pd(p, m); }
+  [[gnu::always_inline]] static void storeMasked(double* p, Mask m, Lanes v) { _mm256_maskstore_pd(p, m, v); }
+  template <typename F>
+  [[gnu::always_inline]] static Lanes make(F f) {
+    return _mm256_setr_pd(f(0), f(1), f(2), f(3));
   }
 
-  [[gnu::always_inline]] void store(const ChannelFilterJob* jobs, int real, bool oddCount) const {
-    double c[4][kLanes];
-    scatter(s1, c[0]);
-    scatter(s2, c[1]);
-    scatter(s3, c[2]);
-    scatter(guard.at(oddCount), c[3]);
-    for (int l = 0; l < real; ++l) {
-      ChannelFilter& f = *jobs[l].filter;
-      f.s1 = c[0][l];
-      f.s2 = c[1][l];
-      f.s3 = c[2][l];
-      f.offset = c[3][l];
-    }
+  // The test and the sum side by side; the test masks with a one-cycle and.
+  [[gnu::always_inline]] static Lanes zeroNotANumbers(Lanes value, Lanes sum) {
+    return _mm256_and_pd(_mm256_cmp_pd(value, value, _CMP_ORD_Q), sum);
+  }
+  [[gnu::always_inline]] static Lanes notANumberTo(Lanes value, Lanes replacement) {
+    return _mm256_blendv_pd(value, replacement, _mm256_cmp_pd(value, value, _CMP_UNORD_Q));
+  }
+  [[gnu::always_inline]] static bool eitherNotANumber(Lanes a, Lanes b) {
+    return _mm256_movemask_pd(_mm256_cmp_pd(a, b, _CMP_UNORD_Q)) != 0;
+  }
+  [[gnu::always_inline]] static Lanes positiveTo(Lanes f, Lanes positive) {
+    return _mm256_blendv_pd(f, positive, _mm256_cmp_pd(f, _mm256_setzero_pd(), _CMP_GT_OQ));
   }
 
-  struct State {
-    Lanes s1, s2, s3;
-  };
-  State state() const { return {s1, s2, s3}; }
-  void restore(const State& saved) {
-    s1 = saved.s1;
-    s2 = saved.s2;
-    s3 = saved.s3;
+  // Four rows of four samples turned into four samples of four rows, and back.
+  [[gnu::always_inline]] static void transpose(Lanes (&r)[kLanes]) {
+    const Lanes t0 = _mm256_unpacklo_pd(r[0], r[1]);
+    const Lanes t1 = _mm256_unpackhi_pd(r[0], r[1]);
+    const Lanes t2 = _mm256_unpacklo_pd(r[2], r[3]);
+    const Lanes t3 = _mm256_unpackhi_pd(r[2], r[3]);
+    r[0] = _mm256_permute2f128_pd(t0, t2, 0x20);
+    r[1] = _mm256_permute2f128_pd(t1, t3, 0x20);
+    r[2] = _mm256_permute2f128_pd(t0, t2, 0x31);
+    r[3] = _mm256_permute2f128_pd(t1, t3, 0x31);
   }
 
-  // A value that is not a number in x, s1, s2 or s3 makes this step's y one (each enters v, f or
-  // u, and all three enter y), and so s2, which keeps it through every later step of the block.
-  bool carriesNotANumber() const { return eitherNotANumber(s2, s2); }
-
-  template <bool kTested>
-  [[gnu::always_inline]] Lanes step(Lanes x, bool oddSample) {
-    const Lanes sampleGuard = guard.at(oddSample);
-    x = guarded<kTested>(x, sampleGuard);
-    s1 = guarded<kTested>(s1, sampleGuard);
-    s2 = guarded<kTested>(s2, sampleGuard);
-    s3 = guarded<kTested>(s3, sampleGuard);
-
-    const Lanes v = (x - s1) * g;
-    const Lanes lp1 = s1 + v;
-    s1 = lp1 + v;
-
-    const Lanes f = strongerPositive(s3 * beta3 + s2 * beta2);
-
-    const Lanes u = ((f + lp1) * G0 - s2) * g;
-    const Lanes y = s2 + u;
-    s2 = y + u;
-
-    const Lanes d = (y * k - s3) * g;
-    s3 = s3 + 2.0 * d;
-    return y;
-  }
-};
-
-// Four biquad sections, one per lane.
-struct Section {
-  Lanes a1, a2, b0, b1, x1, x2, y1, y2;
-  Guards guard;
-
-  template <typename Job, typename SectionOf>
-  [[gnu::always_inline]] void load(const Job* jobs, int real, SectionOf sectionOf) {
-    static_assert(offsetof(Biquad, y2) - offsetof(Biquad, a1) == 7 * sizeof(double));
-    Lanes c[kLanes], d[kLanes];
-    loadEight(jobs, real, [&](const Job& job) { return &sectionOf(job).a1; }, c, d);
-    a1 = c[0];
-    a2 = c[1];
-    b0 = c[2];
-    b1 = c[3];
-    x1 = d[0];
-    x2 = d[1];
-    y1 = d[2];
-    y2 = d[3];
-    guard.load(offsets(jobs, real, [&](const Job& job) { return sectionOf(job).offset; }));
-    // x1, x2 and y2 only ever take values that have been through guarded() (never a
-    // not-a-number), so that from here on the guard's plain sum is exact for them. A stored
-    // state that is not a number becomes -guard: the first sum then gives +0, as guarded() does.
-    const Lanes cleared = -guard.even;
-    x1 = notANumberTo(x1, cleared);
-    x2 = notANumberTo(x2, cleared);
-    y2 = notANumberTo(y2, cleared);
-  }
-
-  template <typename Job, typename SectionOf>
-  [[gnu::always_inline]] void store(const Job* jobs, int real, bool oddCount, SectionOf sectionOf) const {
-    double c[5][kLanes];
-    scatter(x1, c[0]);
-    scatter(x2, c[1]);
-    scatter(y1, c[2]);
-    scatter(y2, c[3]);
-    scatter(guard.at(oddCount), c[4]);
-    for (int l = 0; l < real; ++l) {
-      Biquad& s = sectionOf(jobs[l]);
-      s.x1 = c[0][l];
-      s.x2 = c[1][l];
-      s.y1 = c[2][l];
-      s.y2 = c[3][l];
-      s.offset = c[4][l];
-    }
-  }
-
-  struct State {
-    Lanes x1, x2, y1, y2;
-  };
-  State state() const { return {x1, x2, y1, y2}; }
-  void restore(const State& saved) {
-    x1 = saved.x1;
-    x2 = saved.x2;
-    y1 = saved.y1;
-    y2 = saved.y2;
-  }
-
-  // A value that is not a number in x or y1 makes this step's y one, and so y1, which keeps it
-  // through every later step of the block.
-  bool carriesNotANumber() const { return eitherNotANumber(y1, y1); }
-
-  template <bool kTested>
-  [[gnu::always_inline]] Lanes step(Lanes x, bool oddSample) {
-    const Lanes sampleGuard = guard.at(oddSample);
-    x = guarded<kTested>(x, sampleGuard);
-    x1 = x1 + sampleGuard;
-    x2 = x2 + sampleGuard;
-    const Lanes y = output<kTested>(x + x2, x1, sampleGuard);
-    x2 = x1;
-    x1 = x;
-    return y;
-  }
-
-  // The rest of a step, from the guarded x + x2 and the guarded x1.
-  template <bool kTested>
-  [[gnu::always_inline]] Lanes output(Lanes inputSum, Lanes guardedX1, Lanes sampleGuard) {
-    y1 = guarded<kTested>(y1, sampleGuard);
-    y2 = y2 + sampleGuard;
-    const Lanes y = b0 * inputSum + b1 * guardedX1 + a1 * y1 + a2 * y2;
-    y2 = y1;
-    y1 = y;
-    return y;
-  }
-};
-
-struct BiquadGroup {
-  using Job = BiquadJob;
-  Section section;
-
-  struct SectionOf {
-    Biquad& operator()(const BiquadJob& job) const { return *job.section; }
-  };
-  [[gnu::always_inline]] void load(const BiquadJob* jobs, int real) { section.load(jobs, real, SectionOf{}); }
-  [[gnu::always_inline]] void store(const BiquadJob* jobs, int real, bool oddCount) const { section.store(jobs, real, oddCount, SectionOf{}); }
-
-  using State = Section::State;
-  State state() const { return section.state(); }
-  void restore(const State& saved) { section.restore(saved); }
-
-  bool carriesNotANumber() const { return section.carriesNotANumber(); }
-
-  template <bool kTested>
-  [[gnu::always_inline]] Lanes step(Lanes x, bool oddSample) {
-    return section.step<kTested>(x, oddSample);
-  }
-};
-
-// Four dual filters: both sections from the same input, mixed by the weights as DualFilter::mix
-// does. kShared: in every lane the two sections hold the same input history and guard, bit for
-// bit (as they do whenever they have only ever run together), and keep them so; the low-pass's is
-// stepped for both.
-template <bool kShared>
-struct DualGroup {
-  using Job = DualFilterJob;
-  Section low, band;
-  Lanes lowWeight, bandWeight;
-
-  struct LowOf {
-    Biquad& operator()(const DualFilterJob& job) const { return job.filter->lowPass; }
-  };
-  struct BandOf {
-    Biquad& operator()(const DualFilterJob& job) const { return job.filter->bandPass; }
-  };
-
-  [[gnu::always_inline]] void load(const DualFilterJob* jobs, int real) {
-    low.load(jobs, real, LowOf{});
-    band.load(jobs, real, BandOf{});
-    lowWeight = offsets(jobs, real, [](const DualFilterJob& job) { return job.filter->lowWeight; });
-    bandWeight = offsets(jobs, real, [](const DualFilterJob& job) { return job.filter->bandWeight; });
-  }
-  [[gnu::always_inline]] void store(const DualFilterJob* jobs, int real, bool oddCount) const {
-    low.store(jobs, real, oddCount, LowOf{});
-    Section bandNow = band;
-    if constexpr (kShared) {
-      bandNow.x1 = low.x1;
-      bandNow.x2 = low.x2;
-    }
-    bandNow.store(jobs, real, oddCount, BandOf{});
-  }
-
-  struct State {
-    Section::State low, band;
-  };
-  State state() const { return {low.state(), band.state()}; }
-  void restore(const State& saved) {
-    low.restore(saved.low);
-    band.restore(saved.band);
-  }
-
-  bool carriesNotANumber() const { return eitherNotANumber(low.y1, band.y1); }
-
-  template <bool kTested>
-  [[gnu::always_inline]] Lanes step(Lanes x, bool oddSample) {
-    Lanes lowOut, bandOut;
-    if constexpr (kShared) {
-      const Lanes sampleGuard = low.guard.at(oddSample);
-      x = guarded<kTested>(x, sampleGuard);
-      low.x1 = low.x1 + sampleGuard;
-      low.x2 = low.x2 + sampleGuard;
-      const Lanes inputSum = x + low.x2;
-      lowOut = low.output<kTested>(inputSum, low.x1, sampleGuard);
-      bandOut = band.output<kTested>(inputSum, low.x1, sampleGuard);
-      low.x2 = low.x1;
-      low.x1 = x;
-    } else {
-      lowOut = low.step<kTested>(x, oddSample);
-      bandOut = band.step<kTested>(x, oddSample);
-    }
-    return lowOut * lowWeight + bandWeight * bandOut;
-  }
-};
-
-// H groups of one kind (the last with 1..4 jobs, the others full), stepped together with the
-// groups of another batch so that their independent recursions fill the processor. The samples go
-// through in blocks of four per row, turned into one vector per sample; a block's spare samples
-// at the end of the run are masked off. Every loop over the groups is unrolled, so that the
-// groups' states stay in registers.
-//
-// A block is first stepped without the tests for values that are not numbers: where no tested
-// value is one, each guarded sum is the plain sum, and the results are exact. Where one is, the
-// steps before it were exact, and it leaves a state that is not a number from there to the end of
-// the block (each group says which); so a block that ends with no such state was exact
-// throughout, and any other is stepped again from its saved start with the tests.
-template <typename Group, int H>
-struct Batch {
-  using Job = typename Group::Job;
-  const Job* jobs;
-  Group group[H];
-  typename Group::State start[H];
-  double* rows[H][kLanes];
-  int real[H];
-  Lanes block[H][kLanes];
-
-  [[gnu::always_inline]] Batch(const Job* batchJobs, int jobCount) : jobs(batchJobs) {
-#pragma GCC unroll 4
-    for (int h = 0; h < H; ++h) {
-      const int left = jobCount - kLanes * h;
-      real[h] = left < kLanes ? left : kLanes;
-      const Job* groupJobs = jobs + kLanes * h;
-      group[h].load(groupJobs, real[h]);
-#pragma GCC unroll 4
-      for (int l = 0; l < kLanes; ++l) rows[h][l] = groupJobs[l < real[h] ? l : 0].values;
-    }
-  }
-
-  // kFull: a whole block of four samples; else the samples that samples masks.
-  template <bool kFull>
-  [[gnu::always_inline]] void readGroup(int h, int i, Mask samples) {
-#pragma GCC unroll 4
+  // Each row's eight values as two halves of four, each half turned.
+  [[gnu::always_inline]] static void loadEight(const double* const (&rows)[kLanes], Lanes (&values)[8]) {
+    Lanes low[kLanes], high[kLanes];
     for (int l = 0; l < kLanes; ++l) {
-      block[h][l] = kFull ? _mm256_loadu_pd(rows[h][l] + i) : _mm256_maskload_pd(rows[h][l] + i, samples);
+      low[l] = _mm256_loadu_pd(rows[l]);
+      high[l] = _mm256_loadu_pd(rows[l] + kLanes);
     }
-    transpose(block[h]);
-  }
-
-  template <bool kFull>
-  [[gnu::always_inline]] void read(int i, Mask samples) {
-#pragma GCC unroll 4
-    for (int h = 0; h < H; ++h) {
-      readGroup<kFull>(h, i, samples);
-      start[h] = group[h].state();
+    transpose(low);
+    transpose(high);
+    for (int l = 0; l < kLanes; ++l) {
+      values[l] = low[l];
+      values[kLanes + l] = high[l];
     }
-  }
-
-  [[gnu::always_inline]] void step(int s) {
-#pragma GCC unroll 4
-    for (int h = 0; h < H; ++h) block[h][s] = group[h].template step<false>(block[h][s], s % 2 != 0);
-  }
-
-  // Before any row of the block is written, so that the rows still hold the block's input.
-  template <bool kFull>
-  [[gnu::always_inline]] void check(int i, int n, Mask samples) {
-#pragma GCC unroll 4
-    for (int h = 0; h < H; ++h) {
-      if (__builtin_expect(group[h].carriesNotANumber(), 0)) {
-        group[h].restore(start[h]);
-        readGroup<kFull>(h, i, samples);
-        for (int s = 0; s < n; ++s) block[h][s] = group[h].template step<true>(block[h][s], s % 2 != 0);
-      }
-    }
-  }
-
-  template <bool kFull>
-  [[gnu::always_inline]] void write(int i, Mask samples) {
-#pragma GCC unroll 4
-    for (int h = 0; h < H; ++h) {
-      transpose(block[h]);
-#pragma GCC unroll 4
-      for (int l = 0; l < kLanes; ++l) {
-        if (l >= real[h]) break;
-        if (kFull) {
-          _mm256_storeu_pd(rows[h][l] + i, block[h][l]);
-        } else {
-          _mm256_maskstore_pd(rows[h][l] + i, samples, block[h][l]);
-        }
-      }
-    }
-  }
-
-  [[gnu::always_inline]] void finish(int count) {
-#pragma GCC unroll 4
-    for (int h = 0; h < H; ++h) group[h].store(jobs + kLanes * h, real[h], count % 2 != 0);
   }
 };
 
-// No groups: the other batch runs alone.
-template <typename Group>
-struct Batch<Group, 0> {
-  Batch(const typename Group::Job*, int) {}
-  template <bool>
-  void read(int, Mask) {}
-  void step(int) {}
-  template <bool>
-  void check(int, int, Mask) {}
-  template <bool>
-  void write(int, Mask) {}
-  void finish(int) {}
-};
-
-// One block of n samples from sample i through both batches.
-template <bool kFull, typename A, typename B>
-[[gnu::always_inline]] inline void runBlock(A& a, B& b, int i, int n) {
-  const Mask samples = _mm256_cmpgt_epi64(_mm256_set1_epi64x(n), _mm256_setr_epi64x(0, 1, 2, 3));
-  a.template read<kFull>(i, samples);
-  b.template read<kFull>(i, samples);
-#pragma GCC unroll 4
-  for (int s = 0; s < n; s += 2) {
-    a.step(s);
-    b.step(s);
-    if (s + 1 == n) break;
-    a.step(s + 1);
-    b.step(s + 1);
-  }
-  a.template check<kFull>(i, n, samples);
-  b.template check<kFull>(i, n, samples);
-  a.template write<kFull>(i, samples);
-  b.template write<kFull>(i, samples);
-}
-
-template <typename GroupA, int HA, typename GroupB, int HB>
-void runBatches(const typename GroupA::Job* jobsA, int countA, const typename GroupB::Job* jobsB, int countB, int count) {
-  Batch<GroupA, HA> a(jobsA, countA);
-  Batch<GroupB, HB> b(jobsB, countB);
-  int i = 0;
-  for (; i + kLanes <= count; i += kLanes) runBlock<true>(a, b, i, kLanes);
-  if (i < count) runBlock<false>(a, b, i, count - i);
-  a.finish(count);
-  b.finish(count);
-}
-
-// Groups of four: a channel filter's recursion is long, a biquad's short. Sixteen vector
-// registers hold about one group's working values, yet more groups in flight still pay (measured:
-// up to six of a kind alone, two of each together).
-constexpr int kGroupsAlone = 6;
-constexpr int kGroupsTogether = 2;
-
-int groupsFor(int jobs) { return (jobs + kLanes - 1) / kLanes; }
-
-// Calls run.operator()<Group>() with the group for the jobs.
-template <typename Run>
-void withGroupFor(const ChannelFilterJob*, int, Run run) {
-  run.template operator()<ChannelGroup>();
-}
-
-template <typename Run>
-void withGroupFor(const BiquadJob*, int, Run run) {
-  run.template operator()<BiquadGroup>();
-}
-
-template <typename Run>
-void withGroupFor(const DualFilterJob* jobs, int jobCount, Run run) {
-  if (sectionsShareInputHistory(jobs, jobCount)) {
-    run.template operator()<DualGroup<true>>();
-  } else {
-    run.template operator()<DualGroup<false>>();
-  }
-}
-
-// One kind alone: the fewest groups that hold the jobs, at most kGroupsAlone.
-template <typename Group, int H = kGroupsAlone>
-void runAlone(const typename Group::Job* jobs, int jobCount, int count) {
-  if constexpr (H > 0) {
-    if (groupsFor(jobCount) == H) {
-      runBatches<Group, H, Group, 0>(jobs, jobCount, nullptr, 0, count);
-    } else {
-      runAlone<Group, H - 1>(jobs, jobCount, count);
-    }
-  }
-}
-
-// In batches of as even a size as the fewest batches allow: a batch with few groups waits on its
-// recursions.
-template <typename Job>
-void runAll(const Job* jobs, int jobCount, int count) {
-  const int batches = (groupsFor(jobCount) + kGroupsAlone - 1) / kGroupsAlone;
-  if (batches == 0) return;
-  const int batch = kLanes * ((groupsFor(jobCount) + batches - 1) / batches);
-  for (; jobCount > 0; jobs += batch, jobCount -= batch) {
-    const int n = jobCount < batch ? jobCount : batch;
-    withGroupFor(jobs, n, [&]<typename Group>() { runAlone<Group>(jobs, n, count); });
-  }
-}
-
-// The fewest groups of each kind that hold the jobs, at most HC and HO.
-template <typename Other, int HC, int HO>
-void runTogether(const ChannelFilterJob* channel, int channelCount, const typename Other::Job* other, int otherCount,
-                 int count) {
-  if constexpr (HC > 1) {
-    if (groupsFor(channelCount) < HC) {
-      runTogether<Other, HC - 1, HO>(channel, channelCount, other, otherCount, count);
-      return;
-    }
-  }
-  if constexpr (HO > 1) {
-    if (groupsFor(otherCount) < HO) {
-      runTogether<Other, HC, HO - 1>(channel, channelCount, other, otherCount, count);
-      return;
-    }
-  }
-  runBatches<ChannelGroup, HC, Other, HO>(channel, channelCount, other, otherCount, count);
-}
-
-// Channel filters beside another kind, HC and HO groups at most, then what is left of either.
-template <int HC, int HO, typename Job>
-void runWithChannelFilters(const ChannelFilterJob* channel, int channelCount, const Job* other, int otherCount,
-                           int count) {
-  if (count <= 0) return;
-  while (channelCount > 0 && otherCount > 0) {
-    const int c = channelCount < kLanes * HC ? channelCount : kLanes * HC;
-    const int o = otherCount < kLanes * HO ? otherCount : kLanes * HO;
-    withGroupFor(other, o, [&]<typename Other>() { runTogether<Other, HC, HO>(channel, c, other, o, count); });
-    channel += c;
-    channelCount -= c;
-    other += o;
-    otherCount -= o;
-  }
-  runAll(channel, channelCount, count);
-  runAll(other, otherCount, count);
-}
+using Kernel = FilterLanesKernel<Avx2>;
 
 }  // namespace
 
 int runChannelFiltersAvx2(const ChannelFilterJob* jobs, int jobCount, int count) {
-  if (count > 0) runAll(jobs, jobCount, count);
-  return jobCount;
+  return Kernel::runChannelFilters(jobs, jobCount, count);
 }
 
-int runBiquadsAvx2(const BiquadJob* jobs, int jobCount, int count) {
-  if (count > 0) runAll(jobs, jobCount, count);
-  return jobCount;
-}
+int runBiquadsAvx2(const BiquadJob* jobs, int jobCount, int count) { return Kernel::runBiquads(jobs, jobCount, count); }
 
 void runFiltersAvx2(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
                     int count) {
-  runWithChannelFilters<kGroupsTogether, kGroupsTogether>(channel, channelCount, biquad, biquadCount, count);
+  Kernel::runFilters(channel, channelCount, biquad, biquadCount, count);
 }
 
 void runFiltersAvx2(const ChannelFilterJob* channel, int channelCount, const DualFilterJob* dual, int dualCount,
                     int count) {
-  runWithChannelFilters<kGroupsTogether, kGroupsTogether>(channel, channelCount, dual, dualCount, count);
+  Kernel::runFilters(channel, channelCount, dual, dualCount, count);
 }
 
 }  // namespace sorvel
