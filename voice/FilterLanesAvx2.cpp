@@ -58,11 +58,13 @@ struct Avx2 {
   }
 
   // Each row's eight values as two halves of four, each half turned.
-  [[gnu::always_inline]] static void loadEight(const double* const (&rows)[kLanes], Lanes (&values)[8]) {
+  template <typename Row>
+  [[gnu::always_inline]] static void loadEight(Row row, Lanes (&values)[8]) {
     Lanes low[kLanes], high[kLanes];
     for (int l = 0; l < kLanes; ++l) {
-      low[l] = _mm256_loadu_pd(rows[l]);
-      high[l] = _mm256_loadu_pd(rows[l] + kLanes);
+      const double* first = row(l);
+      low[l] = _mm256_loadu_pd(first);
+      high[l] = _mm256_loadu_pd(first + kLanes);
     }
     transpose(low);
     transpose(high);

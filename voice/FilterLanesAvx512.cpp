@@ -82,8 +82,9 @@ struct Avx512 {
   }
 
   // Each row's eight values in one vector, turned.
-  [[gnu::always_inline]] static void loadEight(const double* const (&rows)[kLanes], Lanes (&values)[8]) {
-    for (int l = 0; l < kLanes; ++l) values[l] = _mm512_loadu_pd(rows[l]);
+  template <typename Row>
+  [[gnu::always_inline]] static void loadEight(Row row, Lanes (&values)[8]) {
+    for (int l = 0; l < kLanes; ++l) values[l] = _mm512_loadu_pd(row(l));
     transpose(values);
   }
 };

@@ -14,7 +14,7 @@ namespace {
 
 // Ops provides: Lanes (Ops::kLanes doubles) and Mask (which samples of a block are taken); load,
 // store, loadMasked and storeMasked (the samples first(n) masks); make(f) (lane l is f(l));
-// loadEight(rows, values) (values[j] holds the j-th of the eight doubles from each row);
+// loadEight(row, values) (values[j] holds the j-th of the eight doubles from each row(l));
 // transpose (kLanes rows of kLanes samples, its own inverse); zeroNotANumbers(value, sum) (sum,
 // but 0 where value is not a number); notANumberTo; eitherNotANumber; positiveTo(f, p) (p where
 // f > 0, else f); and how the jobs are batched: kGroupsAlone, kGroupsTogether, kSpreadBatches.
@@ -50,10 +50,7 @@ struct FilterLanesKernel {
   // value per lane.
   template <typename Job, typename First>
   [[gnu::always_inline]] static void loadEight(const Job* jobs, int real, First first, Lanes (&values)[8]) {
-    const double* rows[kLanes];
-#pragma GCC unroll 8
-    for (int l = 0; l < kLanes; ++l) rows[l] = first(jobs[l < real ? l : 0]);
-    Ops::loadEight(rows, values);
+    Ops::loadEight([&](int l) { return first(jobs[l < real ? l : 0]); }, values);
   }
 
   // The guard offsets of a sample at an even and at an odd place in a block (blocks start at even
