@@ -64,8 +64,8 @@ struct FilterLanesKernel {
     Lanes at(bool oddSample) const { return oddSample ? odd : even; }
   };
 
-  // One group of channel filters, one per lane. A group with fewer jobs repeats its first job in the spare
-  // lanes, which are computed but never written back.
+  // One group of channel filters, one per lane. A group with fewer jobs repeats its first job in
+  // the spare lanes, which are computed but never written back.
   struct ChannelGroup {
     using Job = ChannelFilterJob;
     Lanes G0, g, beta2, beta3, k, s1, s2, s3;
@@ -232,7 +232,9 @@ struct FilterLanesKernel {
       Biquad& operator()(const BiquadJob& job) const { return *job.section; }
     };
     [[gnu::always_inline]] void load(const BiquadJob* jobs, int real) { section.load(jobs, real, SectionOf{}); }
-    [[gnu::always_inline]] void store(const BiquadJob* jobs, int real, bool oddCount) const { section.store(jobs, real, oddCount, SectionOf{}); }
+    [[gnu::always_inline]] void store(const BiquadJob* jobs, int real, bool oddCount) const {
+      section.store(jobs, real, oddCount, SectionOf{});
+    }
 
     using State = Section::State;
     State state() const { return section.state(); }
@@ -439,7 +441,8 @@ struct FilterLanesKernel {
   }
 
   template <typename GroupA, int HA, typename GroupB, int HB>
-  static void runBatches(const typename GroupA::Job* jobsA, int countA, const typename GroupB::Job* jobsB, int countB, int count) {
+  static void runBatches(const typename GroupA::Job* jobsA, int countA, const typename GroupB::Job* jobsB, int countB,
+                         int count) {
     Batch<GroupA, HA> a(jobsA, countA);
     Batch<GroupB, HB> b(jobsB, countB);
     int i = 0;
@@ -501,8 +504,8 @@ struct FilterLanesKernel {
 
   // The fewest groups of each kind that hold the jobs, at most HC and HO.
   template <typename Other, int HC, int HO>
-  static void runTogether(const ChannelFilterJob* channel, int channelCount, const typename Other::Job* other, int otherCount,
-                   int count) {
+  static void runTogether(const ChannelFilterJob* channel, int channelCount, const typename Other::Job* other,
+                          int otherCount, int count) {
     if constexpr (HC > 1) {
       if (groupsFor(channelCount) < HC) {
         runTogether<Other, HC - 1, HO>(channel, channelCount, other, otherCount, count);
@@ -521,7 +524,7 @@ struct FilterLanesKernel {
   // Channel filters beside another kind, HC and HO groups at most, then what is left of either.
   template <int HC, int HO, typename Job>
   static void runWithChannelFilters(const ChannelFilterJob* channel, int channelCount, const Job* other, int otherCount,
-                             int count) {
+                                    int count) {
     if (count <= 0) return;
     while (channelCount > 0 && otherCount > 0) {
       const int c = channelCount < kLanes * HC ? channelCount : kLanes * HC;
