@@ -236,7 +236,7 @@ struct FilterLanesKernel {
       section.store(jobs, real, oddCount, SectionOf{});
     }
 
-    using State = Section::State;
+    using State = typename Section::State;
     State state() const { return section.state(); }
     void restore(const State& saved) { section.restore(saved); }
 
@@ -244,7 +244,7 @@ struct FilterLanesKernel {
 
     template <bool kTested>
     [[gnu::always_inline]] Lanes step(Lanes x, bool oddSample) {
-      return section.step<kTested>(x, oddSample);
+      return section.template step<kTested>(x, oddSample);
     }
   };
 
@@ -282,7 +282,7 @@ struct FilterLanesKernel {
     }
 
     struct State {
-      Section::State low, band;
+      typename Section::State low, band;
     };
     State state() const { return {low.state(), band.state()}; }
     void restore(const State& saved) {
@@ -301,13 +301,13 @@ struct FilterLanesKernel {
         low.x1 = low.x1 + sampleGuard;
         low.x2 = low.x2 + sampleGuard;
         const Lanes inputSum = x + low.x2;
-        lowOut = low.output<kTested>(inputSum, low.x1, sampleGuard);
-        bandOut = band.output<kTested>(inputSum, low.x1, sampleGuard);
+        lowOut = low.template output<kTested>(inputSum, low.x1, sampleGuard);
+        bandOut = band.template output<kTested>(inputSum, low.x1, sampleGuard);
         low.x2 = low.x1;
         low.x1 = x;
       } else {
-        lowOut = low.step<kTested>(x, oddSample);
-        bandOut = band.step<kTested>(x, oddSample);
+        lowOut = low.template step<kTested>(x, oddSample);
+        bandOut = band.template step<kTested>(x, oddSample);
       }
       return lowOut * lowWeight + bandWeight * bandOut;
     }
