@@ -2,8 +2,10 @@
 // number becomes 0, and out-of-range values are held at the nearest int.
 #pragma once
 
+#include <bit>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 
 namespace sorvel {
 
@@ -15,6 +17,9 @@ inline int truncateToInt(double x) {
 }
 
 inline int floorToInt(double x) { return truncateToInt(std::floor(x)); }
+
+// The same double to the bit: tells -0.0 from 0.0, and a not-a-number equals itself.
+inline bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
 
 // A value that is not finite becomes the fallback.
 inline double finiteOr(double x, double fallback) { return std::isfinite(x) ? x : fallback; }

@@ -1,9 +1,7 @@
 #include "engine/Engine.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
-#include <cstdint>
 
 #include "dsp/Conversions.h"
 #include "dsp/EngineTables.h"
@@ -209,8 +207,7 @@ bool Engine::renderQuietDry(double* left, double* right, int count, int ahead) {
     return false;
   }
   const auto same = [](const SectionGains& a, const SectionGains& b) {
-    return std::bit_cast<std::uint64_t>(a.left) == std::bit_cast<std::uint64_t>(b.left) &&
-           std::bit_cast<std::uint64_t>(a.right) == std::bit_cast<std::uint64_t>(b.right);
+    return sameBits(a.left, b.left) && sameBits(a.right, b.right);
   };
   if (quietDryCycle_ != highPassCycle_.found() || !same(quietDryGains_[0], output_.syntheDry) ||
       !same(quietDryGains_[1], output_.instrumentDry)) {

@@ -1,17 +1,11 @@
 #include "engine/HighPassCycle.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstdint>
 #include <cstring>
 
+#include "dsp/Conversions.h"
+
 namespace sorvel {
-
-namespace {
-
-bool sameBits(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
-
-}  // namespace
 
 bool HighPassCycle::same(const State& a, const Biquad& b) {
   return sameBits(a.x1, b.x1) && sameBits(a.x2, b.x2) && sameBits(a.y1, b.y1) && sameBits(a.y2, b.y2) &&

@@ -1,9 +1,8 @@
 #include "voice/FilterLanes.h"
 
 #include <algorithm>
-#include <bit>
-#include <cstdint>
 
+#include "dsp/Conversions.h"
 #include "dsp/VectorLevel.h"
 
 namespace sorvel {
@@ -27,11 +26,10 @@ int vectorJobs(const BiquadJob* jobs, int jobCount, int count) {
 }  // namespace
 
 bool sectionsShareInputHistory(const DualFilterJob* jobs, int jobCount) {
-  auto bits = [](double value) { return std::bit_cast<std::uint64_t>(value); };
   for (int j = 0; j < jobCount; ++j) {
     const Biquad& low = jobs[j].filter->lowPass;
     const Biquad& band = jobs[j].filter->bandPass;
-    if (bits(low.x1) != bits(band.x1) || bits(low.x2) != bits(band.x2) || bits(low.offset) != bits(band.offset)) {
+    if (!sameBits(low.x1, band.x1) || !sameBits(low.x2, band.x2) || !sameBits(low.offset, band.offset)) {
       return false;
     }
   }

@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <cstdint>
 
 #include "dsp/Conversions.h"
 #include "dsp/EngineState.h"
@@ -62,7 +61,7 @@ void Voice::controlTick() {
     moving = ~0u;
     tickedCutoffTable_ = cutoffTable;
   }
-  if (std::bit_cast<std::uint64_t>(modulation) != std::bit_cast<std::uint64_t>(tickedModulation_)) {
+  if (!sameBits(modulation, tickedModulation_)) {
     moving |= (1u << kSyntheChannelCount) - 1;
     tickedModulation_ = modulation;
   }
