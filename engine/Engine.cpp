@@ -53,6 +53,7 @@ Engine::~Engine() = default;
 
 void Engine::reset(double sampleRate) {
   catchUpVoices();
+  catchUpNoise();
   voicesSilent_ = false;
   const double rate = usableSampleRate(sampleRate);
   const bool rateChanged = rate != sampleRate_;
@@ -87,10 +88,29 @@ void Engine::reset(double sampleRate) {
 }
 
 void Engine::controlTick() {
+  catchUpNoise();
   stepGlobalModulation(state_, settings_);
   tickVoices();
   sweepHighPass();
   output_.stepModulation();
+}
+
+// While no voice sounds, nothing reads the smoothed noise or the pitch modulation until the next
+// tick with a voice or the render's end: the noise draws wait until then and are made in one step.
+void Engine::renderTick() {
+  if (!(voicesSilent_ && quietShortcuts_)) {
+    controlTick();
+    return;
+  }
+  stepModulationSources(state_, settings_);
+  ++noiseBehind_;
+  sweepHighPass();
+  output_.stepModulation();
+}
+
+void Engine::catchUpNoise() {
+  sorvel::catchUpNoise(state_, settings_, noiseBehind_);
+  noiseBehind_ = 0;
 }
 
 void Engine::tickVoices() {
@@ -132,7 +152,7 @@ void Engine::render(double* left, double* right, int frames, EngineHost& host) {
     int length;
     if (tickCountdown_ <= 0) {
       host.drainEvents(controlPeriod_);
-      controlTick();
+      renderTick();
       if (remaining >= controlPeriod_) {
         length = controlPeriod_;  // the countdown stays due: the next sub-block ticks again
       } else {
@@ -153,6 +173,7 @@ void Engine::render(double* left, double* right, int frames, EngineHost& host) {
     position += length;
     remaining -= length;
   }
+  catchUpNoise();
 }
 
 void Engine::renderSubBlock(double* left, double* right, int count, int ahead) {

@@ -110,6 +110,8 @@ class Engine {
   void renderSubBlock(double* left, double* right, int count, int ahead);
   void renderQuietSubBlock(double* left, double* right, int count, int ahead);
   bool renderQuietDry(double* left, double* right, int count, int ahead);
+  void renderTick();
+  void catchUpNoise();
   void tickVoices();
   void sweepHighPass();
   // The silent voices' oscillators catch up with the frames rendered without them; anything that
@@ -144,6 +146,7 @@ class Engine {
   // so both are skipped and the frames counted until a voice may start again.
   bool voicesSilent_ = false;
   mutable int voicesBehind_ = 0;
+  int noiseBehind_ = 0;  // ticks whose noise draw waits (see renderTick)
   bool highPassSwept_ = false;
   double highPassSetting_ = 0;  // the setting the high-pass coefficients were computed from
   HighPassCycle highPassCycle_;

@@ -1,8 +1,10 @@
 #include "engine/GlobalModulation.h"
 
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
+#include "dsp/EngineTables.h"
 #include "dsp/Random.h"
 #include "engine/Lfo.h"
 
@@ -67,10 +69,11 @@ double keyboardSensorTerm(const EngineState& state, const ModulationSettings& se
   return s;
 }
 
-void stepGlobalModulation(EngineState& state, const ModulationSettings& settings) {
-  stepLfo(state.vibratoLfo);
-  stepLfo(state.sampleHoldLfo);
-  stepLfo(state.pwmLfo);
+void stepModulationSources(EngineState& state, const ModulationSettings& settings) {
+  const double* sine = sineTable();
+  stepLfo(state.vibratoLfo, sine);
+  stepLfo(state.sampleHoldLfo, sine);
+  stepLfo(state.pwmLfo, sine);
 
   state.lowPassModulation = nextLowPassModulation(state, settings);
   state.highPassModulation = nextHighPassModulation(state, settings);
@@ -79,9 +82,9 @@ void stepGlobalModulation(EngineState& state, const ModulationSettings& settings
   state.sources[kSourceVibratoLfo] = state.vibratoLfo.unipolar;
   state.sources[kSourcePwmLfo] = state.pwmLfo.unipolar;
   state.sources[kSourceSampleHold] = state.sampleHoldLfo.held;
+}
 
-  state.noiseValue = state.smoothingA * noiseRandom().next() + state.smoothingB * state.noiseValue;
-
+void updatePitchModulation(EngineState& state, const ModulationSettings& settings) {
   const double joystick = joystickTerm(state, settings);
   const double sensor = settings.keyboardSensorOn ? keyboardSensorTerm(state, settings) : 0.0;
   const double base = settings.masterTune + settings.octaveShift;
@@ -91,6 +94,23 @@ void stepGlobalModulation(EngineState& state, const ModulationSettings& settings
   state.instrumentPitchModulation =
       (settings.joystickInstrument ? joystick * settings.joystickInstrumentRange : 0.0) + base +
       (settings.keyboardSensorDestination != kSensorSynthe ? sensor : 0.0);
+}
+
+void stepGlobalModulation(EngineState& state, const ModulationSettings& settings) {
+  stepModulationSources(state, settings);
+  state.noiseValue = state.smoothingA * noiseRandom().next() + state.smoothingB * state.noiseValue;
+  updatePitchModulation(state, settings);
+}
+
+void catchUpNoise(EngineState& state, const ModulationSettings& settings, int ticks) {
+  if (ticks <= 0) return;
+  auto s = static_cast<std::uint32_t>(noiseRandom().advance(ticks));
+  for (int k = 0; k < ticks; ++k) {
+    s *= RandomGenerator::kMultiplier;
+    state.noiseValue = state.smoothingA * (static_cast<std::int32_t>(s) * RandomGenerator::kScale) +
+                       state.smoothingB * state.noiseValue;
+  }
+  updatePitchModulation(state, settings);
 }
 
 }  // namespace sorvel

@@ -14,7 +14,13 @@ void resetGlobalModulation(EngineState& state, double sampleRate);
 // Runs the global modulation of one control tick, in its fixed order, before the voices' ticks.
 void stepGlobalModulation(EngineState& state, const ModulationSettings& settings);
 
-// The pieces of the step, in the order the step runs them.
+// The pieces of the step, in the order the step runs them: the LFOs, the filter modulations and
+// the source values; then the smoothed noise (one draw); then both sections' pitch modulation.
+void stepModulationSources(EngineState& state, const ModulationSettings& settings);
+void updatePitchModulation(EngineState& state, const ModulationSettings& settings);
+// The smoothed noise of ticks steps whose draws were left out, drawn now in one step of the
+// generator (nothing else drew from it meanwhile), then the pitch modulation from it.
+void catchUpNoise(EngineState& state, const ModulationSettings& settings, int ticks);
 double nextLowPassModulation(const EngineState& state, const ModulationSettings& settings);
 double nextHighPassModulation(const EngineState& state, const ModulationSettings& settings);
 double joystickTerm(const EngineState& state, const ModulationSettings& settings);

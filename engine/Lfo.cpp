@@ -26,16 +26,6 @@ void setLfoRate(Lfo& lfo, double rate) {
   lfo.increment = kLfoIncrementPerRate * rate;
 }
 
-void stepLfo(Lfo& lfo) {
-  // A phase that is not finite or far outside the cycle (only from a corrupt rate) restarts the
-  // cycle instead of looping for ever below.
-  if (!(lfo.phase >= 0.0 && lfo.phase < 2.0 * kLfoPeriod)) lfo.phase = 0.0;
-  lfo.value = sineTable()[truncateToInt(lfo.phase) & 4095];
-  lfo.unipolar = (lfo.value + 1.0) * 0.5;
-  lfo.phase += lfo.increment;
-  if (lfo.phase > kLfoPeriod) lfo.pendingRandom = lfoRandom().next();
-  lfo.held = lfo.pendingRandom;
-  while (lfo.phase >= kLfoPeriod) lfo.phase -= kLfoPeriod;
-}
+void stepLfo(Lfo& lfo) { stepLfo(lfo, sineTable()); }
 
 }  // namespace sorvel

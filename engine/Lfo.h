@@ -2,6 +2,7 @@
 #pragma once
 
 #include "dsp/EngineState.h"
+#include "dsp/Random.h"
 
 namespace sorvel {
 
@@ -16,5 +17,18 @@ void setLfoRate(Lfo& lfo, double rate);
 // One control tick: read the sine at the current phase, advance, draw a new random number when
 // the phase passes the end of the cycle, then wrap.
 void stepLfo(Lfo& lfo);
+
+// The same with the sine table at hand (sineTable()), for the control tick's three steps.
+inline void stepLfo(Lfo& lfo, const double* sine) {
+  // A phase that is not finite or far outside the cycle (only from a corrupt rate) restarts the
+  // cycle instead of looping for ever below.
+  if (!(lfo.phase >= 0.0 && lfo.phase < 2.0 * kLfoPeriod)) lfo.phase = 0.0;
+  lfo.value = sine[static_cast<int>(lfo.phase) & 4095];
+  lfo.unipolar = (lfo.value + 1.0) * 0.5;
+  lfo.phase += lfo.increment;
+  if (lfo.phase > kLfoPeriod) lfo.pendingRandom = lfoRandom().next();
+  lfo.held = lfo.pendingRandom;
+  while (lfo.phase >= kLfoPeriod) lfo.phase -= kLfoPeriod;
+}
 
 }  // namespace sorvel

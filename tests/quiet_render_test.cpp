@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "dsp/Conversions.h"
 #include "dsp/VectorLevel.h"
 #include "engine/ChorusGlide.h"
 #include "engine/ChorusKernels.h"
@@ -45,6 +46,10 @@ struct Pair {
       e.parameterChanged(kVoices, 3);  // 8 voices
       for (int preset : {kSaw8, kPwm16, kString8}) e.parameterChanged(presetSwitch(preset), 1);
       e.parameterChanged(kChorus, 1);
+      // The smoothed noise bends the Synthe pitch.
+      e.parameterChanged(kNoiseSource, 1);
+      e.parameterChanged(kNoiseDepth, 0.5);
+      e.parameterChanged(kJoystickSynthe, 1);
     }
   }
 
@@ -104,6 +109,10 @@ struct Pair {
     EXPECT_EQ(quiet.engine.output().chorusLines(), full.engine.output().chorusLines()) << "block " << blocks;
     const Engine& q = quiet.engine;
     EXPECT_EQ(q.voice(0).syntheOscillator().phase, full.engine.voice(0).syntheOscillator().phase) << "block " << blocks;
+    // The smoothed noise and its draws, made late while quiet.
+    EXPECT_EQ(quiet.noiseState, full.noiseState) << "block " << blocks;
+    EXPECT_TRUE(sameBits(q.state().noiseValue, full.engine.state().noiseValue)) << "block " << blocks;
+    EXPECT_TRUE(sameBits(q.state().synthePitchModulation, full.engine.state().synthePitchModulation)) << "block " << blocks;
   }
 };
 
