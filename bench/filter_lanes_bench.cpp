@@ -1,15 +1,18 @@
 // The voices' filters run side by side for one 44-sample sub-block: a small mixed case (16 channel
 // filters, 8 dual filters), the typical patch's 24 channel filters and the worst case's 768 channel
-// filters and 448 dual filters.
+// filters and 448 dual filters. The typical patch's filters also with their waveforms: written
+// into the rows first, or read by the filters as they go.
 // SORVEL_VECTOR_LEVEL chooses the kernels, as in the engine.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "dsp/EngineTables.h"
 #include "voice/FilterLanes.h"
+#include "voice/VoiceOscillator.h"
 
 namespace {
 
@@ -59,6 +62,53 @@ struct Rig {
   }
 };
 
+// Eight voices of the typical patch: an 8' sawtooth and a 16' pulse through channel filters, an 8'
+// sawtooth through a dual filter; the voices a minor third apart, their phases moving on.
+struct WaveRig {
+  std::shared_ptr<const EngineTables> tables = EngineTables::forRate(44100);
+  std::vector<VoiceOscillator> voices = std::vector<VoiceOscillator>(8);
+  Rig rig{16, 8};
+
+  WaveRig() {
+    for (std::size_t v = 0; v < voices.size(); ++v) {
+      voices[v].updatePitch(128.0 * (40.0 + 3.0 * static_cast<double>(v)), *tables);
+      voices[v].phase = static_cast<std::uint32_t>(0x1234567 * (v + 1)) & VoiceOscillator::kPhaseMask;
+    }
+  }
+
+  // read: the filters read the waveforms; else they are written into the rows first.
+  void run(bool read) {
+    FilterJobs& jobs = rig.jobs;
+    jobs.clear();
+    const auto add = [&](auto& filter, double* row, const OscillatorSource& source) {
+      if (read) {
+        jobs.add(filter, row, source);
+      } else {
+        source.render(row, kCount);
+        jobs.add(filter, row);
+      }
+    };
+    for (std::size_t v = 0; v < voices.size(); ++v) {
+      add(rig.channel[2 * v], rig.rows[2 * v].data(), voices[v].sawtoothSource(*tables, 2));
+      add(rig.channel[2 * v + 1], rig.rows[2 * v + 1].data(), voices[v].pulseSource(*tables, 1, 0.3));
+    }
+    for (std::size_t v = 0; v < voices.size(); ++v) {
+      add(rig.duals[v], rig.rows[16 + v].data(), voices[v].sawtoothSource(*tables, 2));
+    }
+    jobs.run(kCount);
+    for (VoiceOscillator& voice : voices) voice.advance(kCount);
+  }
+};
+
+// Arg 1: the filters read the waveforms; 0: written into the rows first.
+void FilterLanesTypicalWaves(benchmark::State& state) {
+  WaveRig waves;
+  for (auto _ : state) {
+    waves.run(state.range(0) != 0);
+    benchmark::DoNotOptimize(waves.rig.rows.front().data());
+  }
+}
+
 void FilterLanesTypical(benchmark::State& state) {
   Rig rig(16, 8);
   for (auto _ : state) {
@@ -90,4 +140,5 @@ void FilterLanesChannelFilters(benchmark::State& state) {
 
 BENCHMARK(FilterLanesChannelFilters)->Arg(8)->Arg(16)->Arg(24);
 BENCHMARK(FilterLanesTypical);
+BENCHMARK(FilterLanesTypicalWaves)->Arg(0)->Arg(1);
 BENCHMARK(FilterLanesWorstCase);

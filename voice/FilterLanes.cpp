@@ -23,6 +23,14 @@ int vectorJobs(const BiquadJob* jobs, int jobCount, int count) {
   return 0;
 }
 
+// The waveforms of jobs from first on written into their rows, for filters that read rows.
+template <typename Job>
+void renderSources(const Job* jobs, int first, int jobCount, int count) {
+  for (int j = first; j < jobCount; ++j) {
+    if (jobs[j].source.table) jobs[j].source.render(jobs[j].values, count);
+  }
+}
+
 }  // namespace
 
 bool sectionsShareInputHistory(const DualFilterJob* jobs, int jobCount) {
@@ -38,6 +46,7 @@ bool sectionsShareInputHistory(const DualFilterJob* jobs, int jobCount) {
 
 void runChannelFilters(const ChannelFilterJob* jobs, int jobCount, int count) {
   int done = vectorJobs(jobs, jobCount, count);
+  renderSources(jobs, done, jobCount, count);
   for (; done + 2 <= jobCount; done += 2) {
     ChannelFilter::processPair(*jobs[done].filter, jobs[done].values, *jobs[done + 1].filter, jobs[done + 1].values,
                                count);
@@ -70,24 +79,29 @@ void runFilters(const ChannelFilterJob* channel, int channelCount, const BiquadJ
 
 void FilterJobs::run(int count) {
   runBiquads(first_.data(), firstCount_, count);
+  const ChannelFilterJob* channel = channel_.gather();
+  const DualFilterJob* dual = dual_.gather();
+  const int channelCount = channel_.size();
+  const int dualCount = dual_.size();
   const VectorLevel level = vectorLevel();
   if (level >= VectorLevel::kAvx512) {
-    runFiltersAvx512(channel_.data(), channelCount_, dual_.data(), dualCount_, count);
+    runFiltersAvx512(channel, channelCount, dual, dualCount, count);
     return;
   }
   if (level >= VectorLevel::kAvx2) {
-    runFiltersAvx2(channel_.data(), channelCount_, dual_.data(), dualCount_, count);
+    runFiltersAvx2(channel, channelCount, dual, dualCount, count);
     return;
   }
   // Each dual filter as DualFilter::process runs it, its two sections beside the other filters.
-  for (int d = 0; d < dualCount_; ++d) {
-    const DualFilterJob& job = dual_[static_cast<std::size_t>(d)];
+  renderSources(dual, 0, dualCount, count);
+  for (int d = 0; d < dualCount; ++d) {
+    const DualFilterJob& job = dual[d];
     sections_[static_cast<std::size_t>(2 * d)] = {&job.filter->lowPass, job.filter->lowPassInput(job.values, count)};
     sections_[static_cast<std::size_t>(2 * d + 1)] = {&job.filter->bandPass, job.values};
   }
-  runFilters(channel_.data(), channelCount_, sections_.data(), 2 * dualCount_, count);
-  for (int d = 0; d < dualCount_; ++d) {
-    const DualFilterJob& job = dual_[static_cast<std::size_t>(d)];
+  runFilters(channel, channelCount, sections_.data(), 2 * dualCount, count);
+  for (int d = 0; d < dualCount; ++d) {
+    const DualFilterJob& job = dual[d];
     job.filter->mix(job.values, count);
   }
 }

@@ -4,17 +4,22 @@
 // process() call per filter, to the bit.
 #pragma once
 
+#include <algorithm>
 #include <vector>
 
 #include "voice/ChannelFilter.h"
 #include "voice/DualFilter.h"
 #include "voice/Filter.h"
+#include "voice/OscillatorKernels.h"
 
 namespace sorvel {
 
+// A job with a source filters its waveform, read as the filter goes where the kernel can, else
+// written into values first; the filtered samples go into values either way.
 struct ChannelFilterJob {
   ChannelFilter* filter;
   double* values;  // filtered in place
+  OscillatorSource source = {};
 };
 
 struct BiquadJob {
@@ -26,6 +31,7 @@ struct BiquadJob {
 struct DualFilterJob {
   DualFilter* filter;
   double* values;
+  OscillatorSource source = {};
 };
 
 void runChannelFilters(const ChannelFilterJob* jobs, int jobCount, int count);
@@ -45,21 +51,57 @@ class FilterJobs {
     dual_.resize(rows);
     sections_.resize(2 * rows);
   }
-  void clear() { firstCount_ = channelCount_ = dualCount_ = 0; }
+  void clear() {
+    firstCount_ = 0;
+    channel_.clear();
+    dual_.clear();
+  }
   // A section that runs before every other job (one ahead of other filters on its row).
   void addFirst(Biquad& section, double* values) { first_[static_cast<std::size_t>(firstCount_++)] = {&section, values}; }
-  void add(ChannelFilter& filter, double* values) { channel_[static_cast<std::size_t>(channelCount_++)] = {&filter, values}; }
-  void add(DualFilter& filter, double* values) { dual_[static_cast<std::size_t>(dualCount_++)] = {&filter, values}; }
+  void add(ChannelFilter& filter, double* values, const OscillatorSource& source = {}) {
+    channel_.add({&filter, values, source});
+  }
+  void add(DualFilter& filter, double* values, const OscillatorSource& source = {}) {
+    dual_.add({&filter, values, source});
+  }
   void run(int count);
 
  private:
+  // Jobs with a source from the front, the others from the back (moved up behind them before a
+  // run), so that the kernels' groups hold one kind of input wherever they can; pulses ahead of
+  // sawtooths, as a group of pulses reads two tables, a group of sawtooths one.
+  template <typename Job>
+  class Jobs {
+   public:
+    void resize(std::size_t size) { jobs_.resize(size); }
+    void clear() { sourced_ = others_ = 0; }
+    void add(const Job& job) {
+      if (job.source.table) {
+        jobs_[sourced_++] = job;
+      } else {
+        jobs_[jobs_.size() - ++others_] = job;
+      }
+    }
+    // The jobs in one piece.
+    Job* gather() {
+      const auto sourcedEnd = jobs_.begin() + static_cast<std::ptrdiff_t>(sourced_);
+      std::partition(jobs_.begin(), sourcedEnd, [](const Job& job) { return job.source.pulse; });
+      std::copy(jobs_.end() - static_cast<std::ptrdiff_t>(others_), jobs_.end(), sourcedEnd);
+      return jobs_.data();
+    }
+    int size() const { return static_cast<int>(sourced_ + others_); }
+
+   private:
+    std::vector<Job> jobs_;
+    std::size_t sourced_ = 0;
+    std::size_t others_ = 0;
+  };
+
   std::vector<BiquadJob> first_;
-  std::vector<ChannelFilterJob> channel_;
-  std::vector<DualFilterJob> dual_;
+  Jobs<ChannelFilterJob> channel_;
+  Jobs<DualFilterJob> dual_;
   std::vector<BiquadJob> sections_;  // the dual filters' sections, run as biquads without vectors
   int firstCount_ = 0;
-  int channelCount_ = 0;
-  int dualCount_ = 0;
 };
 
 // The vector kernels, each compiled in its own file for its instructions: each runs every job and

@@ -3,6 +3,9 @@
 // vector arithmetic here, so that no shared inline function is compiled for AVX-512 in this file.
 #include <immintrin.h>
 
+#include <cstddef>
+#include <cstdint>
+
 #include "voice/FilterLanesKernel.h"
 
 namespace sorvel {
@@ -80,6 +83,71 @@ struct Avx512 {
       r[q + 6] = oddQuarters(u[q + 2], u[q + 6]);
     }
   }
+
+  // Eight oscillator sources, one per lane. Each phase is kept shifted up so that its table index
+  // (bits 16 - shift to 28 - shift of the 28-bit phase) is its top twelve bits: the bits the 28-bit
+  // wrap would clear fall off the top, a step is one add and an index one shift. The tables are
+  // addressed whole, in doubles from address zero.
+  struct Wave {
+    __m512i phase{}, lagged{}, step{}, table{};  // phases at the start of this block
+    __m512i ahead{}, aheadLagged{};              // the next sample's of the block after
+    __mmask8 pulse = 0;
+
+    // From the sources at first, first + stride bytes, ...: the first real ones, the first again in
+    // the other lanes. Each field is gathered from the eight.
+    [[gnu::always_inline]] void load(const OscillatorSource* first, std::size_t stride, int real) {
+      const char* base = reinterpret_cast<const char*>(first);
+      const __m512i at = _mm512_maskz_mullo_epi64(static_cast<__mmask8>((1u << real) - 1u),
+                                                  _mm512_setr_epi64(0, 1, 2, 3, 4, 5, 6, 7),
+                                                  _mm512_set1_epi64(static_cast<long long>(stride)));
+      const auto field = [&](std::size_t offset) {
+        return _mm512_maskz_cvtepu32_epi64(0xFF, _mm512_mask_i64gather_epi32(_mm256_setzero_si256(), 0xFF, at, base + offset, 1));
+      };
+      const __m512i up = _mm512_add_epi64(field(offsetof(OscillatorSource, shift)), _mm512_set1_epi64(36));
+      phase = ahead = _mm512_maskz_sllv_epi64(0xFF, field(offsetof(OscillatorSource, phase)), up);
+      lagged = aheadLagged = _mm512_maskz_sllv_epi64(0xFF, field(offsetof(OscillatorSource, lagged)), up);
+      step = _mm512_maskz_sllv_epi64(0xFF, field(offsetof(OscillatorSource, step)), up);
+      table = _mm512_maskz_srli_epi64(
+          0xFF, _mm512_mask_i64gather_epi64(_mm512_setzero_si512(), 0xFF, at, base + offsetof(OscillatorSource, table), 1),
+          3);
+      // The flag's byte alone: the bytes after it are padding.
+      pulse = _mm512_test_epi64_mask(field(offsetof(OscillatorSource, pulse)), _mm512_set1_epi64(0xFF));
+    }
+
+    [[gnu::always_inline]] Lanes read(__m512i p, __m512i q) const {
+      const Lanes high = gather(p, 0xFF);
+      return pulse ? _mm512_mask_sub_pd(high, pulse, high, gather(q, pulse)) : high;
+    }
+
+    [[gnu::always_inline]] Lanes gather(__m512i phases, __mmask8 lanes) const {
+      const __m512i at = _mm512_add_epi64(_mm512_maskz_srli_epi64(0xFF, phases, 52), table);
+      return _mm512_mask_i64gather_pd(_mm512_setzero_pd(), lanes, at, nullptr, sizeof(double));
+    }
+
+    [[gnu::always_inline]] void fill(Lanes (&values)[kLanes]) const {
+      __m512i p = phase;
+      __m512i q = lagged;
+  #pragma GCC unroll 8
+      for (int s = 0; s < kLanes; ++s) {
+        values[s] = read(p, q);
+        p = _mm512_add_epi64(p, step);
+        q = _mm512_add_epi64(q, step);
+      }
+    }
+
+    [[gnu::always_inline]] Lanes next() {
+      const Lanes value = read(ahead, aheadLagged);
+      ahead = _mm512_add_epi64(ahead, step);
+      aheadLagged = _mm512_add_epi64(aheadLagged, step);
+      return value;
+    }
+
+    [[gnu::always_inline]] void advance() {
+      const __m512i stride = _mm512_maskz_slli_epi64(0xFF, step, 3);
+      phase = _mm512_add_epi64(phase, stride);
+      lagged = _mm512_add_epi64(lagged, stride);
+    }
+  };
 
   // Each row's eight values in one vector, turned.
   template <typename Row>

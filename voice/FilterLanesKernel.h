@@ -18,6 +18,29 @@ namespace {
 // transpose (kLanes rows of kLanes samples, its own inverse); zeroNotANumbers(value, sum) (sum,
 // but 0 where value is not a number); notANumberTo; eitherNotANumber; positiveTo(f, p) (p where
 // f > 0, else f); and how the jobs are batched: kGroupsAlone, kGroupsTogether, kSpreadBatches.
+// Ops may provide Wave, which reads a group's oscillator sources as the filters go: load(first,
+// stride, real) (the sources of the first real lanes, stride bytes apart; the first in the others), fill(values) (values[j] holds the j-th next sample of each lane's
+// waveform from the block's first, the phases left as they were), next() (the next sample of the
+// block after, one per call from its first) and advance() (on to the next block).
+// Without it, sources are written into their rows before a run.
+template <typename Ops>
+struct WaveOf {
+  struct type {
+    void load(const OscillatorSource*, std::size_t, int) {}
+    void fill(typename Ops::Lanes (&)[Ops::kLanes]) const {}
+    typename Ops::Lanes next() { return Ops::make([](int) { return 0.0; }); }
+    void advance() {}
+  };
+  static constexpr bool kReads = false;
+};
+
+template <typename Ops>
+  requires requires { typename Ops::Wave; }
+struct WaveOf<Ops> {
+  using type = typename Ops::Wave;
+  static constexpr bool kReads = true;
+};
+
 template <typename Ops>
 struct FilterLanesKernel {
   using Lanes = typename Ops::Lanes;
@@ -313,11 +336,32 @@ struct FilterLanesKernel {
     }
   };
 
+  // A group whose every job has a source reads the sources (where Ops has a Wave) instead of the
+  // rows; any other group's sources are written into their rows first.
+  using Wave = typename WaveOf<Ops>::type;
+
+  template <typename Job>
+  static bool readsSources(const Job* jobs, int real, Wave& wave, int count) {
+    if constexpr (requires { jobs->source; }) {
+      int sourced = 0;
+      for (int l = 0; l < real; ++l) sourced += jobs[l].source.table != nullptr;
+      if (WaveOf<Ops>::kReads && sourced == real) {
+        wave.load(&jobs->source, sizeof(Job), real);
+        return true;
+      }
+      for (int l = 0; l < real; ++l) {
+        if (jobs[l].source.table) jobs[l].source.render(jobs[l].values, count);
+      }
+    }
+    return false;
+  }
+
   // H groups of one kind (the last with 1..kLanes jobs, the others full), stepped together with the
   // groups of another batch so that their independent recursions fill the processor. The samples go
   // through in blocks of kLanes per row, turned into one vector per sample; a block's spare samples
   // at the end of the run are masked off. Every loop over the groups is unrolled, so that the
-  // groups' states stay in registers.
+  // groups' states stay in registers. A group that reads its sources takes each sample of the next
+  // block while it steps this one, so that the table reads wait beside the recursions.
   //
   // A block is first stepped without the tests for values that are not numbers: where no tested
   // value is one, each guarded sum is the plain sum, and the results are exact. Where one is, the
@@ -332,9 +376,12 @@ struct FilterLanesKernel {
     typename Group::State start[H];
     double* rows[H][kLanes];
     int real[H];
+    bool readsWave[H];
+    Wave wave[H];
+    Lanes input[H][kLanes] = {};  // read or taken ahead
     Lanes block[H][kLanes];
 
-    [[gnu::always_inline]] Batch(const Job* batchJobs, int jobCount) : jobs(batchJobs) {
+    [[gnu::always_inline]] Batch(const Job* batchJobs, int jobCount, int count) : jobs(batchJobs) {
   #pragma GCC unroll 4
       for (int h = 0; h < H; ++h) {
         const int left = jobCount - kLanes * h;
@@ -343,31 +390,43 @@ struct FilterLanesKernel {
         group[h].load(groupJobs, real[h]);
   #pragma GCC unroll 8
         for (int l = 0; l < kLanes; ++l) rows[h][l] = groupJobs[l < real[h] ? l : 0].values;
+        readsWave[h] = readsSources(groupJobs, real[h], wave[h], count);
+        if (readsWave[h]) {
+  #pragma GCC unroll 8
+          for (int s = 0; s < kLanes; ++s) input[h][s] = wave[h].next();
+        }
       }
     }
 
     // kFull: a whole block of kLanes samples; else the samples that samples masks.
     template <bool kFull>
-    [[gnu::always_inline]] void readGroup(int h, int i, Mask samples) {
+    [[gnu::always_inline]] void readGroup(int h, int i, Mask samples, Lanes (&values)[kLanes]) {
+      if (readsWave[h]) {
+        wave[h].fill(values);
+        return;
+      }
   #pragma GCC unroll 8
       for (int l = 0; l < kLanes; ++l) {
-        block[h][l] = kFull ? Ops::load(rows[h][l] + i) : Ops::loadMasked(rows[h][l] + i, samples);
+        values[l] = kFull ? Ops::load(rows[h][l] + i) : Ops::loadMasked(rows[h][l] + i, samples);
       }
-      Ops::transpose(block[h]);
+      Ops::transpose(values);
     }
 
     template <bool kFull>
     [[gnu::always_inline]] void read(int i, Mask samples) {
   #pragma GCC unroll 4
       for (int h = 0; h < H; ++h) {
-        readGroup<kFull>(h, i, samples);
+        if (!readsWave[h]) readGroup<kFull>(h, i, samples, input[h]);
         start[h] = group[h].state();
       }
     }
 
     [[gnu::always_inline]] void step(int s) {
   #pragma GCC unroll 4
-      for (int h = 0; h < H; ++h) block[h][s] = group[h].template step<false>(block[h][s], s % 2 != 0);
+      for (int h = 0; h < H; ++h) {
+        block[h][s] = group[h].template step<false>(input[h][s], s % 2 != 0);
+        if (readsWave[h]) input[h][s] = wave[h].next();
+      }
     }
 
     // Before any row of the block is written, so that the rows still hold the block's input.
@@ -377,8 +436,9 @@ struct FilterLanesKernel {
       for (int h = 0; h < H; ++h) {
         if (__builtin_expect(group[h].carriesNotANumber(), 0)) {
           group[h].restore(start[h]);
-          readGroup<kFull>(h, i, samples);
-          for (int s = 0; s < n; ++s) block[h][s] = group[h].template step<true>(block[h][s], s % 2 != 0);
+          Lanes again[kLanes];
+          readGroup<kFull>(h, i, samples, again);
+          for (int s = 0; s < n; ++s) block[h][s] = group[h].template step<true>(again[s], s % 2 != 0);
         }
       }
     }
@@ -387,6 +447,7 @@ struct FilterLanesKernel {
     [[gnu::always_inline]] void write(int i, Mask samples) {
   #pragma GCC unroll 4
       for (int h = 0; h < H; ++h) {
+        if (readsWave[h]) wave[h].advance();
         Ops::transpose(block[h]);
   #pragma GCC unroll 8
         for (int l = 0; l < kLanes; ++l) {
@@ -409,7 +470,7 @@ struct FilterLanesKernel {
   // No groups: the other batch runs alone.
   template <typename Group>
   struct Batch<Group, 0> {
-    Batch(const typename Group::Job*, int) {}
+    Batch(const typename Group::Job*, int, int) {}
     template <bool>
     void read(int, Mask) {}
     void step(int) {}
@@ -443,8 +504,8 @@ struct FilterLanesKernel {
   template <typename GroupA, int HA, typename GroupB, int HB>
   static void runBatches(const typename GroupA::Job* jobsA, int countA, const typename GroupB::Job* jobsB, int countB,
                          int count) {
-    Batch<GroupA, HA> a(jobsA, countA);
-    Batch<GroupB, HB> b(jobsB, countB);
+    Batch<GroupA, HA> a(jobsA, countA, count);
+    Batch<GroupB, HB> b(jobsB, countB, count);
     int i = 0;
     for (; i + kLanes <= count; i += kLanes) runBlock<true>(a, b, i, kLanes);
     if (i < count) runBlock<false>(a, b, i, count - i);

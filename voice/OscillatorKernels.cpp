@@ -83,4 +83,13 @@ const OscillatorKernels& oscillatorKernels(VectorLevel level) {
   return kOscillatorKernelsScalar;
 }
 
+void OscillatorSource::render(double* out, int count) const {
+  const OscillatorKernels& kernels = oscillatorKernels(vectorLevel());
+  if (pulse) {
+    kernels.pulse(table, phase, lagged, step, shift, out, count);
+  } else {
+    kernels.sawtooth(table, phase, step, shift, out, count);
+  }
+}
+
 }  // namespace sorvel

@@ -23,6 +23,21 @@ struct OscillatorKernels {
 // The set for a level the processor has (vectorLevel() or lower).
 const OscillatorKernels& oscillatorKernels(VectorLevel level);
 
+// A channel's waveform as the oscillator would write it from its stored phase: a sawtooth, or a
+// pulse (the sawtooth at phase minus the sawtooth at lagged). Filter kernels that read it sample by
+// sample take it instead of a row; others have it written into the row first.
+struct OscillatorSource {
+  const double* table = nullptr;  // none: the row already holds the input
+  std::uint32_t phase = 0;
+  std::uint32_t lagged = 0;
+  std::uint32_t step = 0;
+  int shift = 0;
+  bool pulse = false;
+
+  // out[0..count) at the processor's vector level.
+  void render(double* out, int count) const;
+};
+
 // The vector sets, each compiled for its instructions in its own file.
 extern const OscillatorKernels kOscillatorKernelsAvx2;
 extern const OscillatorKernels kOscillatorKernelsAvx512;

@@ -74,6 +74,8 @@ class Voice {
   void updateOscillatorPitches();
   double* row(int channel) { return rowsStart_ + static_cast<std::size_t>(channel) * rowStride_; }
   void generate(int index, double* out, int count);
+  // A channel's waveform for the filter kernels to read; none for noise.
+  OscillatorSource source(int index) const;
   void filterChannels(int count);
   void addBuses(double* syntheOut, double* instrumentOut, int count);
   // Brings the channel mix's entry for one channel up to date with its switch, level and buffers.

@@ -11,11 +11,6 @@ namespace {
 
 constexpr int kTopLevel = 10;
 
-inline int waveTable(int level, int shift) {
-  const int t = level + shift;
-  return t > kTopLevel ? kTopLevel : t;
-}
-
 }  // namespace
 
 int VoiceOscillator::pitchIndex(double pitch) {
@@ -46,14 +41,16 @@ void VoiceOscillator::updatePitch(double pitch, const EngineTables& tables) {
 }
 
 void VoiceOscillator::sawtooth(const EngineTables& tables, int shift, double* out, int count) const {
-  const double* table = tables.wave[waveTable(tableLevel, shift)].data();
-  oscillatorKernels(vectorLevel()).sawtooth(table, phase, static_cast<std::uint32_t>(increment), shift, out, count);
+  sawtoothSource(tables, shift).render(out, count);
 }
 
 void VoiceOscillator::pulse(const EngineTables& tables, int shift, double width, double* out, int count) const {
-  const double* table = tables.wave[waveTable(tableLevel, shift)].data();
-  oscillatorKernels(vectorLevel())
-      .pulse(table, phase, laggedPhase(shift, width), static_cast<std::uint32_t>(increment), shift, out, count);
+  pulseSource(tables, shift, width).render(out, count);
+}
+
+const double* VoiceOscillator::waveTable(const EngineTables& tables, int shift) const {
+  const int t = tableLevel + shift;
+  return tables.wave[t > kTopLevel ? kTopLevel : t].data();
 }
 
 std::uint32_t VoiceOscillator::laggedPhase(int shift, double width) const {

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "voice/OscillatorKernels.h"
+
 namespace sorvel {
 
 struct EngineTables;
@@ -27,6 +29,16 @@ struct VoiceOscillator {
   // Fill out[0..count) from the stored phase, which is left unchanged.
   void sawtooth(const EngineTables& tables, int shift, double* out, int count) const;
   void pulse(const EngineTables& tables, int shift, double width, double* out, int count) const;
+  // What those two write, for reading later (while the phase is unchanged).
+  OscillatorSource sawtoothSource(const EngineTables& tables, int shift) const {
+    return {waveTable(tables, shift), phase, phase, static_cast<std::uint32_t>(increment), shift, false};
+  }
+  OscillatorSource pulseSource(const EngineTables& tables, int shift, double width) const {
+    return {waveTable(tables, shift), phase, laggedPhase(shift, width), static_cast<std::uint32_t>(increment), shift,
+            true};
+  }
+  // The band-limited table for the table level at the footage shift.
+  const double* waveTable(const EngineTables& tables, int shift) const;
   // The pulse's second phase: width half periods of the footage behind the phase.
   std::uint32_t laggedPhase(int shift, double width) const;
 

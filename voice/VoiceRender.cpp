@@ -9,25 +9,31 @@
 namespace sorvel {
 
 void Voice::generate(int index, double* out, int count) {
+  if (kChannelTable[index].waveform == Waveform::kNoise) {
+    whiteNoise(out, count);
+  } else {
+    source(index).render(out, count);
+  }
+}
+
+[[gnu::always_inline]] inline OscillatorSource Voice::source(int index) const {
   const ChannelKind& kind = kChannelTable[index];
   const EngineTables& tables = *owner_.tables;
   const VoiceOscillator& osc = kind.synthe ? syntheOsc_ : instrumentOsc_;
   switch (kind.waveform) {
     case Waveform::kNoise:
-      whiteNoise(out, count);
       break;
     case Waveform::kSawtooth:
-      osc.sawtooth(tables, kind.shift, out, count);
-      break;
+      return osc.sawtoothSource(tables, kind.shift);
     case Waveform::kPulse: {
       double width = kind.fixedWidth;
       if (kind.widthSource == PulseWidth::kPwm) width = pwmWidth_;
       if (kind.widthSource == PulseWidth::kClavi) width = claviWidth_;
       if (kind.widthSource == PulseWidth::kFuzz) width = fuzzWidth_;
-      osc.pulse(tables, kind.shift, width, out, count);
-      break;
+      return osc.pulseSource(tables, kind.shift, width);
     }
   }
+  return {};
 }
 
 // Every enabled channel's waveform through its filter, in its own row. The ChannelFilters run two
@@ -66,18 +72,27 @@ void Voice::addBuses(double* syntheOut, double* instrumentOut, int count) {
                        instrumentOut, count);
 }
 
+// The filter jobs take each oscillator channel's waveform as a source to read, or generate it into
+// the row themselves; noise, and the channel whose row a high-pass filters first, go into the row
+// here.
 void Voice::renderFirstHalf(int count, FilterJobs& jobs) {
   if (!active || !owner_.tables) return;
   for (int i = 0; i < kChannelCount; ++i) {
     if (!enabled_[i]) continue;
     double* samples = row(i);
-    generate(i, samples, count);
     VoiceChannel& channel = channels_[i];
+    if (i == kDoubleReed8) {
+      generate(i, samples, count);
+      jobs.addFirst(doubleReedHighPass_, samples);
+      jobs.add(channel.dualFilter, samples, {});
+      continue;
+    }
+    const OscillatorSource input = source(i);
+    if (!input.table) generate(i, samples, count);
     if (kChannelTable[i].dualFilter) {
-      if (i == kDoubleReed8) jobs.addFirst(doubleReedHighPass_, samples);
-      jobs.add(channel.dualFilter, samples);
+      jobs.add(channel.dualFilter, samples, input);
     } else {
-      jobs.add(channel.channelFilter, samples);
+      jobs.add(channel.channelFilter, samples, input);
     }
   }
 }
