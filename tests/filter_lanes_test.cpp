@@ -10,6 +10,7 @@
 
 #include "dsp/EngineTables.h"
 #include "voice/FilterLanes.h"
+#include "voice/VoiceOscillator.h"
 
 namespace sorvel {
 namespace {
@@ -181,6 +182,57 @@ TEST(FilterLanes, DualFiltersBesideChannelFiltersMatchEachAlone) {
     jobs.run(count);
     filters.expectSame();
     duals.expectSame();
+  }
+}
+
+// Filters reading their oscillators' waveforms as they go give what they give from the waveforms
+// written into their rows first: sawtooths and pulses of every footage, on different tables,
+// beside filters that read rows (a third of the channel filters, a quarter of the dual filters).
+// Pulses come first in the jobs: in eights, a group of pulses and a sawtooth, one of sawtooths and
+// rows, one of rows.
+TEST(FilterLanes, FiltersReadingWaveformsMatchWaveformsInRows) {
+  const auto tables = EngineTables::forRate(44100);
+  std::vector<ChannelFilter> channelAlone = channelFilters(kFilters), channelTogether = channelAlone;
+  std::vector<DualFilter> dualAlone = dualFilters(2 * kFilters + 3), dualTogether = dualFilters(2 * kFilters + 3);
+  const int jobs = kFilters + static_cast<int>(dualAlone.size());
+  std::vector<std::vector<double>> rowsAlone = signals(jobs), rowsTogether = rowsAlone;
+  std::vector<VoiceOscillator> oscillators(static_cast<std::size_t>(jobs));
+  for (int j = 0; j < jobs; ++j) {
+    oscillators[j].updatePitch(128.0 * (20.0 + 2.5 * j), *tables);
+    oscillators[j].phase = (0x0345678u * static_cast<std::uint32_t>(j + 1)) & VoiceOscillator::kPhaseMask;
+  }
+  const auto source = [&](int j) -> OscillatorSource {
+    const bool reads = j < kFilters ? j % 3 != 2 : j % 4 != 3;
+    if (!reads) return {};
+    const int shift = j % 4;
+    if (j % 2 == 0) return oscillators[j].sawtoothSource(*tables, shift);
+    return oscillators[j].pulseSource(*tables, shift, 0.1 * (j % 11));
+  };
+  FilterJobs together;
+  together.reserve(1, jobs);
+  for (int count : kBlocks) {
+    together.clear();
+    for (int j = 0; j < jobs; ++j) {
+      const OscillatorSource input = source(j);
+      if (input.table) input.render(rowsAlone[j].data(), count);
+      if (j < kFilters) {
+        channelAlone[j].process(rowsAlone[j].data(), count);
+        together.add(channelTogether[j], rowsTogether[j].data(), input);
+      } else {
+        dualAlone[j - kFilters].process(rowsAlone[j].data(), count);
+        together.add(dualTogether[j - kFilters], rowsTogether[j].data(), input);
+      }
+    }
+    together.run(count);
+    for (int j = 0; j < jobs; ++j) {
+      EXPECT_TRUE(sameBits(rowsAlone[j], rowsTogether[j])) << j;
+      if (j < kFilters) {
+        EXPECT_TRUE(sameState(channelAlone[j], channelTogether[j])) << j;
+      } else {
+        EXPECT_TRUE(sameState(dualAlone[j - kFilters], dualTogether[j - kFilters])) << j;
+      }
+    }
+    for (VoiceOscillator& oscillator : oscillators) oscillator.advance(count);
   }
 }
 

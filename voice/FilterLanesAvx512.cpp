@@ -89,8 +89,7 @@ struct Avx512 {
   // wrap would clear fall off the top, a step is one add and an index one shift. The tables are
   // addressed whole, in doubles from address zero.
   struct Wave {
-    __m512i phase{}, lagged{}, step{}, table{};  // phases at the start of this block
-    __m512i ahead{}, aheadLagged{};              // the next sample's of the block after
+    __m512i ahead{}, aheadLagged{}, step{}, table{};  // ahead: the phases of the next sample to take
     __mmask8 pulse = 0;
 
     // From the sources at first, first + stride bytes, ...: the first real ones, the first again in
@@ -104,8 +103,8 @@ struct Avx512 {
         return _mm512_maskz_cvtepu32_epi64(0xFF, _mm512_mask_i64gather_epi32(_mm256_setzero_si256(), 0xFF, at, base + offset, 1));
       };
       const __m512i up = _mm512_add_epi64(field(offsetof(OscillatorSource, shift)), _mm512_set1_epi64(36));
-      phase = ahead = _mm512_maskz_sllv_epi64(0xFF, field(offsetof(OscillatorSource, phase)), up);
-      lagged = aheadLagged = _mm512_maskz_sllv_epi64(0xFF, field(offsetof(OscillatorSource, lagged)), up);
+      ahead = _mm512_maskz_sllv_epi64(0xFF, field(offsetof(OscillatorSource, phase)), up);
+      aheadLagged = _mm512_maskz_sllv_epi64(0xFF, field(offsetof(OscillatorSource, lagged)), up);
       step = _mm512_maskz_sllv_epi64(0xFF, field(offsetof(OscillatorSource, step)), up);
       table = _mm512_maskz_srli_epi64(
           0xFF, _mm512_mask_i64gather_epi64(_mm512_setzero_si512(), 0xFF, at, base + offsetof(OscillatorSource, table), 1),
@@ -124,17 +123,6 @@ struct Avx512 {
       return _mm512_mask_i64gather_pd(_mm512_setzero_pd(), lanes, at, nullptr, sizeof(double));
     }
 
-    [[gnu::always_inline]] void fill(Lanes (&values)[kLanes]) const {
-      __m512i p = phase;
-      __m512i q = lagged;
-  #pragma GCC unroll 8
-      for (int s = 0; s < kLanes; ++s) {
-        values[s] = read(p, q);
-        p = _mm512_add_epi64(p, step);
-        q = _mm512_add_epi64(q, step);
-      }
-    }
-
     [[gnu::always_inline]] Lanes next() {
       const Lanes value = read(ahead, aheadLagged);
       ahead = _mm512_add_epi64(ahead, step);
@@ -142,10 +130,16 @@ struct Avx512 {
       return value;
     }
 
-    [[gnu::always_inline]] void advance() {
-      const __m512i stride = _mm512_maskz_slli_epi64(0xFF, step, 3);
-      phase = _mm512_add_epi64(phase, stride);
-      lagged = _mm512_add_epi64(lagged, stride);
+    // Taken again: values[j] is the sample behind - j samples before the next.
+    void fill(Lanes (&values)[kLanes], int behind) const {
+      const __m512i back = _mm512_mullo_epi64(step, _mm512_set1_epi64(behind));
+      __m512i p = _mm512_sub_epi64(ahead, back);
+      __m512i q = _mm512_sub_epi64(aheadLagged, back);
+      for (int s = 0; s < kLanes; ++s) {
+        values[s] = read(p, q);
+        p = _mm512_add_epi64(p, step);
+        q = _mm512_add_epi64(q, step);
+      }
     }
   };
 

@@ -19,17 +19,16 @@ namespace {
 // but 0 where value is not a number); notANumberTo; eitherNotANumber; positiveTo(f, p) (p where
 // f > 0, else f); and how the jobs are batched: kGroupsAlone, kGroupsTogether, kSpreadBatches.
 // Ops may provide Wave, which reads a group's oscillator sources as the filters go: load(first,
-// stride, real) (the sources of the first real lanes, stride bytes apart; the first in the others), fill(values) (values[j] holds the j-th next sample of each lane's
-// waveform from the block's first, the phases left as they were), next() (the next sample of the
-// block after, one per call from its first) and advance() (on to the next block).
+// stride, real) (the sources of the first real lanes, stride bytes apart; the first in the
+// others), next() (each lane's next sample, one per call from the first) and fill(values, behind)
+// (values[j] holds the sample behind - j samples before the next, for a block stepped again).
 // Without it, sources are written into their rows before a run.
 template <typename Ops>
 struct WaveOf {
   struct type {
     void load(const OscillatorSource*, std::size_t, int) {}
-    void fill(typename Ops::Lanes (&)[Ops::kLanes]) const {}
     typename Ops::Lanes next() { return Ops::make([](int) { return 0.0; }); }
-    void advance() {}
+    void fill(typename Ops::Lanes (&)[Ops::kLanes], int) const {}
   };
   static constexpr bool kReads = false;
 };
@@ -401,10 +400,6 @@ struct FilterLanesKernel {
     // kFull: a whole block of kLanes samples; else the samples that samples masks.
     template <bool kFull>
     [[gnu::always_inline]] void readGroup(int h, int i, Mask samples, Lanes (&values)[kLanes]) {
-      if (readsWave[h]) {
-        wave[h].fill(values);
-        return;
-      }
   #pragma GCC unroll 8
       for (int l = 0; l < kLanes; ++l) {
         values[l] = kFull ? Ops::load(rows[h][l] + i) : Ops::loadMasked(rows[h][l] + i, samples);
@@ -436,8 +431,13 @@ struct FilterLanesKernel {
       for (int h = 0; h < H; ++h) {
         if (__builtin_expect(group[h].carriesNotANumber(), 0)) {
           group[h].restore(start[h]);
+          // A group that reads its sources has taken the next block's samples as it went.
           Lanes again[kLanes];
-          readGroup<kFull>(h, i, samples, again);
+          if (readsWave[h]) {
+            wave[h].fill(again, kLanes + n);
+          } else {
+            readGroup<kFull>(h, i, samples, again);
+          }
           for (int s = 0; s < n; ++s) block[h][s] = group[h].template step<true>(again[s], s % 2 != 0);
         }
       }
@@ -447,7 +447,6 @@ struct FilterLanesKernel {
     [[gnu::always_inline]] void write(int i, Mask samples) {
   #pragma GCC unroll 4
       for (int h = 0; h < H; ++h) {
-        if (readsWave[h]) wave[h].advance();
         Ops::transpose(block[h]);
   #pragma GCC unroll 8
         for (int l = 0; l < kLanes; ++l) {
