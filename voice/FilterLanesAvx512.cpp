@@ -100,15 +100,21 @@ struct Avx512 {
                                                   _mm512_setr_epi64(0, 1, 2, 3, 4, 5, 6, 7),
                                                   _mm512_set1_epi64(static_cast<long long>(stride)));
       const auto field = [&](std::size_t offset) {
-        return _mm512_maskz_cvtepu32_epi64(0xFF, _mm512_mask_i64gather_epi32(_mm256_setzero_si256(), 0xFF, at, base + offset, 1));
+        const __m256i values = _mm512_mask_i64gather_epi32(_mm256_setzero_si256(), 0xFF, at, base + offset, 1);
+        return _mm512_maskz_cvtepu32_epi64(0xFF, values);
       };
       const __m512i up = _mm512_add_epi64(field(offsetof(OscillatorSource, shift)), _mm512_set1_epi64(36));
       ahead = _mm512_maskz_sllv_epi64(0xFF, field(offsetof(OscillatorSource, phase)), up);
       aheadLagged = _mm512_maskz_sllv_epi64(0xFF, field(offsetof(OscillatorSource, lagged)), up);
       step = _mm512_maskz_sllv_epi64(0xFF, field(offsetof(OscillatorSource, step)), up);
-      table = _mm512_maskz_srli_epi64(
-          0xFF, _mm512_mask_i64gather_epi64(_mm512_setzero_si512(), 0xFF, at, base + offsetof(OscillatorSource, table), 1),
-          3);
+      __m512i address;
+      if constexpr (sizeof(const double*) == 8) {
+        const char* tables = base + offsetof(OscillatorSource, table);
+        address = _mm512_mask_i64gather_epi64(_mm512_setzero_si512(), 0xFF, at, tables, 1);
+      } else {
+        address = field(offsetof(OscillatorSource, table));
+      }
+      table = _mm512_maskz_srli_epi64(0xFF, address, 3);
       // The flag's byte alone: the bytes after it are padding.
       pulse = _mm512_test_epi64_mask(field(offsetof(OscillatorSource, pulse)), _mm512_set1_epi64(0xFF));
     }
