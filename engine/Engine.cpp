@@ -53,7 +53,7 @@ Engine::~Engine() = default;
 
 void Engine::reset(double sampleRate) {
   catchUpVoices();
-  catchUpNoise();
+  catchUpModulation();
   voicesSilent_ = false;
   const double rate = usableSampleRate(sampleRate);
   const bool rateChanged = rate != sampleRate_;
@@ -88,7 +88,7 @@ void Engine::reset(double sampleRate) {
 }
 
 void Engine::controlTick() {
-  catchUpNoise();
+  catchUpModulation();
   stepGlobalModulation(state_, settings_);
   tickVoices();
   sweepHighPass();
@@ -102,14 +102,21 @@ void Engine::renderTick() {
     controlTick();
     return;
   }
-  stepModulationSources(state_, settings_);
+  if (sourcesMayWait(settings_)) {
+    stepHighPassModulation(state_, settings_);
+    ++sourcesBehind_;
+  } else {
+    catchUpModulation();
+    stepModulationSources(state_, settings_);
+  }
   ++noiseBehind_;
   sweepHighPass();
   output_.stepModulation();
 }
 
-void Engine::catchUpNoise() {
-  sorvel::catchUpNoise(state_, settings_, noiseBehind_);
+void Engine::catchUpModulation() {
+  sorvel::catchUpModulation(state_, settings_, sourcesBehind_, noiseBehind_);
+  sourcesBehind_ = 0;
   noiseBehind_ = 0;
 }
 
@@ -173,7 +180,7 @@ void Engine::render(double* left, double* right, int frames, EngineHost& host) {
     position += length;
     remaining -= length;
   }
-  catchUpNoise();
+  catchUpModulation();
 }
 
 void Engine::renderSubBlock(double* left, double* right, int count, int ahead) {

@@ -111,7 +111,9 @@ class Engine {
   void renderQuietSubBlock(double* left, double* right, int count, int ahead);
   bool renderQuietDry(double* left, double* right, int count, int ahead);
   void renderTick();
-  void catchUpNoise();
+  // The global modulation's steps that quiet ticks left out (see renderTick); anything that may
+  // read or change the modulation state or its settings calls this first.
+  void catchUpModulation();
   void tickVoices();
   void sweepHighPass();
   // The silent voices' oscillators catch up with the frames rendered without them; anything that
@@ -146,7 +148,8 @@ class Engine {
   // so both are skipped and the frames counted until a voice may start again.
   bool voicesSilent_ = false;
   mutable int voicesBehind_ = 0;
-  int noiseBehind_ = 0;  // ticks whose noise draw waits (see renderTick)
+  int noiseBehind_ = 0;    // ticks whose noise draw waits (see renderTick)
+  int sourcesBehind_ = 0;  // ticks whose LFO and low-pass steps wait
   bool highPassSwept_ = false;
   double highPassSetting_ = 0;  // the setting the high-pass coefficients were computed from
   HighPassCycle highPassCycle_;

@@ -19,6 +19,7 @@ void Engine::handleEvent(std::uint8_t status, std::uint8_t data1, std::uint8_t d
   const int kind = status >> 4;
   if (kind < kMidiNoteOff || kind > kMidiPitchBend) return;
   catchUpVoices();
+  catchUpModulation();
   voicesSilent_ = false;
   // Data bytes are seven bits; anything above comes from a faulty sender.
   const int d1 = data1 & kMidiDataMask;

@@ -96,6 +96,7 @@ double Engine::voiceValue(int index, double x) {
 void Engine::parameterChanged(int index, double value) {
   if (index < 0 || index >= kParameterCount) return;
   catchUpVoices();
+  catchUpModulation();
   const double x = withinRange(index, value);
   values_[static_cast<std::size_t>(index)] = x;
   applyGlobalEffect(index, x);

@@ -1,5 +1,6 @@
 #include "engine/GlobalModulation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numbers>
@@ -102,15 +103,64 @@ void stepGlobalModulation(EngineState& state, const ModulationSettings& settings
   updatePitchModulation(state, settings);
 }
 
-void catchUpNoise(EngineState& state, const ModulationSettings& settings, int ticks) {
-  if (ticks <= 0) return;
-  auto s = static_cast<std::uint32_t>(noiseRandom().advance(ticks));
-  for (int k = 0; k < ticks; ++k) {
-    s *= RandomGenerator::kMultiplier;
-    state.noiseValue = state.smoothingA * (static_cast<std::int32_t>(s) * RandomGenerator::kScale) +
-                       state.smoothingB * state.noiseValue;
+namespace {
+
+bool readsLfo(int source) {
+  return source == kSourceVibratoLfo || source == kSourcePwmLfo || source == kSourceSampleHold;
+}
+
+}  // namespace
+
+bool sourcesMayWait(const ModulationSettings& settings) {
+  return !readsLfo(settings.highPassSource) && !readsLfo(settings.lowPassSource);
+}
+
+void stepHighPassModulation(EngineState& state, const ModulationSettings& settings) {
+  state.highPassModulation = nextHighPassModulation(state, settings);
+}
+
+// Neither filter modulation reads the LFOs, and the other source values stay as the last full
+// step left them until a voice sounds or an event arrives: only the last step needs the LFOs'
+// outputs. The noise, the low-pass modulation and the LFOs are stepped in one loop, so that their
+// chains of steps overlap.
+void catchUpModulation(EngineState& state, const ModulationSettings& settings, int sourceTicks, int noiseTicks) {
+  if (sourceTicks <= 0 && noiseTicks <= 0) return;
+  auto draw = noiseTicks > 0 ? static_cast<std::uint32_t>(noiseRandom().advance(noiseTicks)) : 0u;
+  const double a = state.smoothingA;
+  const double b = state.smoothingB;
+  double noise = state.noiseValue;
+  // The low-pass modulation of a controller is smoothed: c + b x the last; any other source gives
+  // the same value at every step.
+  const bool smoothed = settings.lowPassSource >= kSourceFirstController && settings.lowPassSource != kSourceVelocity;
+  const double c = a * (2.0 * source(state, settings.lowPassSource) - 1.0) * settings.lowPassDepth;
+  double lowPass = state.lowPassModulation;
+  const int steps = std::max(sourceTicks - 1, noiseTicks);
+  for (int t = 0; t < steps; ++t) {
+    if (t < noiseTicks) {
+      draw *= RandomGenerator::kMultiplier;
+      noise = a * (static_cast<std::int32_t>(draw) * RandomGenerator::kScale) + b * noise;
+    }
+    if (t < sourceTicks - 1) {
+      if (smoothed) lowPass = c + b * lowPass;
+      advanceLfo(state.vibratoLfo);
+      advanceLfo(state.sampleHoldLfo);
+      advanceLfo(state.pwmLfo);
+    }
   }
-  updatePitchModulation(state, settings);
+  state.noiseValue = noise;
+  state.lowPassModulation = lowPass;
+  if (sourceTicks > 0) {
+    const double* sine = sineTable();
+    stepLfo(state.vibratoLfo, sine);
+    stepLfo(state.sampleHoldLfo, sine);
+    stepLfo(state.pwmLfo, sine);
+    state.lowPassModulation = nextLowPassModulation(state, settings);
+    state.sources[kSourcePitchBend] = state.pitchBend;
+    state.sources[kSourceVibratoLfo] = state.vibratoLfo.unipolar;
+    state.sources[kSourcePwmLfo] = state.pwmLfo.unipolar;
+    state.sources[kSourceSampleHold] = state.sampleHoldLfo.held;
+  }
+  if (noiseTicks > 0) updatePitchModulation(state, settings);
 }
 
 }  // namespace sorvel

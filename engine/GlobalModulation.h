@@ -18,12 +18,14 @@ void stepGlobalModulation(EngineState& state, const ModulationSettings& settings
 // the source values; then the smoothed noise (one draw); then both sections' pitch modulation.
 void stepModulationSources(EngineState& state, const ModulationSettings& settings);
 void updatePitchModulation(EngineState& state, const ModulationSettings& settings);
-// The smoothed noise of ticks steps whose draws were left out, drawn now in one step of the
-// generator (nothing else drew from it meanwhile), then the pitch modulation from it.
-void catchUpNoise(EngineState& state, const ModulationSettings& settings, int ticks);
-double nextLowPassModulation(const EngineState& state, const ModulationSettings& settings);
-double nextHighPassModulation(const EngineState& state, const ModulationSettings& settings);
-double joystickTerm(const EngineState& state, const ModulationSettings& settings);
-double keyboardSensorTerm(const EngineState& state, const ModulationSettings& settings);
+// While no voice sounds, the output reads only the high-pass modulation, and the voices read
+// nothing. When the high-pass modulation does not read the LFOs, a tick may step only it and leave
+// the LFOs, the low-pass modulation and the source values (sourceTicks steps) to catchUpModulation;
+// and any tick may leave the smoothed noise and the pitch modulation (noiseTicks steps), whose draws
+// are then made in one step of the generator (nothing else drew from it meanwhile). The steps are
+// made in order, with the LFOs' draws.
+bool sourcesMayWait(const ModulationSettings& settings);
+void stepHighPassModulation(EngineState& state, const ModulationSettings& settings);
+void catchUpModulation(EngineState& state, const ModulationSettings& settings, int sourceTicks, int noiseTicks);
 
 }  // namespace sorvel

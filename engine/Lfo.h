@@ -31,4 +31,12 @@ inline void stepLfo(Lfo& lfo, const double* sine) {
   while (lfo.phase >= kLfoPeriod) lfo.phase -= kLfoPeriod;
 }
 
+// The same but for what only the cycle's next step reads: the phase, its wrap and the draws.
+inline void advanceLfo(Lfo& lfo) {
+  if (!(lfo.phase >= 0.0 && lfo.phase < 2.0 * kLfoPeriod)) lfo.phase = 0.0;
+  lfo.phase += lfo.increment;
+  if (lfo.phase > kLfoPeriod) lfo.pendingRandom = lfoRandom().next();
+  while (lfo.phase >= kLfoPeriod) lfo.phase -= kLfoPeriod;
+}
+
 }  // namespace sorvel

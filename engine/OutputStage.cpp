@@ -19,8 +19,9 @@ constexpr double kTicksPerSecond = 1000.0;
 // Parameter values reach here already limited to their ranges; this only keeps corrupt ones
 // from turning into a delay that is not a number.
 double unitInterval(double x) {
-  if (!(x > 0.0)) return 0.0;
-  return x > 1.0 ? 1.0 : x;
+  // Without branches: not a number gives 0.
+  const double positive = x > 0.0 ? x : 0.0;
+  return positive > 1.0 ? 1.0 : positive;
 }
 
 }  // namespace
@@ -116,13 +117,14 @@ void OutputStage::updateGains() {
 void OutputStage::stepModulation() {
   chorusLfo1.step();
   chorusLfo2.step();
-  const std::array<double, 3> sum = {chorusLfo1.o1 + chorusLfo2.o1, chorusLfo1.o2 + chorusLfo2.o2,
-                                     chorusLfo1.o3 + chorusLfo2.o3};
-  for (std::size_t k = 0; k < 3; ++k) {
-    const double x = unitInterval(sum[k] * chorusDepth);
+  const auto stepOf = [&](double sum, double delay) {
+    const double x = unitInterval(sum * chorusDepth);
     const double target = (kMaximumDelaySeconds * x + kMinimumDelaySeconds) * sampleRate;
-    delaySteps[k] = (target - delays[k]) * delayGlide;
-  }
+    return (target - delay) * delayGlide;
+  };
+  delaySteps[0] = stepOf(chorusLfo1.o1 + chorusLfo2.o1, delays[0]);
+  delaySteps[1] = stepOf(chorusLfo1.o2 + chorusLfo2.o2, delays[1]);
+  delaySteps[2] = stepOf(chorusLfo1.o3 + chorusLfo2.o3, delays[2]);
 }
 
 void OutputStage::mix(const double* synthe, const double* instrument, double* left, double* right, int count) {

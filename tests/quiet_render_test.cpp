@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -46,10 +47,12 @@ struct Pair {
       e.parameterChanged(kVoices, 3);  // 8 voices
       for (int preset : {kSaw8, kPwm16, kString8}) e.parameterChanged(presetSwitch(preset), 1);
       e.parameterChanged(kChorus, 1);
-      // The smoothed noise bends the Synthe pitch.
+      // The smoothed noise bends the Synthe pitch; the Synthe filters follow a controller.
       e.parameterChanged(kNoiseSource, 1);
       e.parameterChanged(kNoiseDepth, 0.5);
       e.parameterChanged(kJoystickSynthe, 1);
+      e.parameterChanged(kLowPassDepth, 0.5);
+      e.parameterChanged(kSampleHoldClock, 0.9);
     }
   }
 
@@ -109,10 +112,17 @@ struct Pair {
     EXPECT_EQ(quiet.engine.output().chorusLines(), full.engine.output().chorusLines()) << "block " << blocks;
     const Engine& q = quiet.engine;
     EXPECT_EQ(q.voice(0).syntheOscillator().phase, full.engine.voice(0).syntheOscillator().phase) << "block " << blocks;
-    // The smoothed noise and its draws, made late while quiet.
+    // The global modulation and its draws, stepped late while quiet.
+    const EngineState& a = q.state();
+    const EngineState& b = full.engine.state();
     EXPECT_EQ(quiet.noiseState, full.noiseState) << "block " << blocks;
-    EXPECT_TRUE(sameBits(q.state().noiseValue, full.engine.state().noiseValue)) << "block " << blocks;
-    EXPECT_TRUE(sameBits(q.state().synthePitchModulation, full.engine.state().synthePitchModulation)) << "block " << blocks;
+    EXPECT_EQ(quiet.lfoState, full.lfoState) << "block " << blocks;
+    for (const auto& [x, y] : {std::pair{a.noiseValue, b.noiseValue}, {a.synthePitchModulation, b.synthePitchModulation},
+                               {a.lowPassModulation, b.lowPassModulation}, {a.vibratoLfo.phase, b.vibratoLfo.phase},
+                               {a.sampleHoldLfo.held, b.sampleHoldLfo.held}, {a.pwmLfo.unipolar, b.pwmLfo.unipolar},
+                               {a.sources[kSourcePwmLfo], b.sources[kSourcePwmLfo]}}) {
+      EXPECT_TRUE(sameBits(x, y)) << "block " << blocks;
+    }
   }
 };
 
@@ -130,6 +140,11 @@ TEST(QuietRender, ShortcutsGiveTheFullOutputAcrossNotesParameterChangesAndResets
     e.parameterChanged(kHighPassDepth, 0.4);
   });
   p.quietStretch(1.5);
+  // Then moved by an LFO, which the quiet ticks must step.
+  p.both([](Engine& e) { e.parameterChanged(kHighPassSource, kSourcePwmLfo); });
+  p.render(0.5);
+  p.both([](Engine& e) { e.parameterChanged(kHighPassSource, 1); });
+  p.quietStretch(1.0);
   p.both([](Engine& e) {
     e.parameterChanged(kChorusDepth, 0.9);
     e.parameterChanged(kChorusLfo1, 0.7);
