@@ -7,12 +7,6 @@
 
 namespace sorvel {
 
-namespace {
-
-constexpr int kTopLevel = 10;
-
-}  // namespace
-
 int VoiceOscillator::pitchIndex(double pitch) {
   if (!(pitch > -1.0)) return -1;  // also not a number
   if (pitch >= kPitchTableSize) return kPitchTableSize;
@@ -37,7 +31,7 @@ void VoiceOscillator::updatePitch(double pitch, const EngineTables& tables) {
     a >>= 1;
     ++level;
   }
-  tableLevel = level > kTopLevel ? kTopLevel : level;
+  tableLevel = level > kTopTable ? kTopTable : level;
 }
 
 void VoiceOscillator::sawtooth(const EngineTables& tables, int shift, double* out, int count) const {
@@ -48,17 +42,7 @@ void VoiceOscillator::pulse(const EngineTables& tables, int shift, double width,
   pulseSource(tables, shift, width).render(out, count);
 }
 
-const double* VoiceOscillator::waveTable(const EngineTables& tables, int shift) const {
-  const int t = tableLevel + shift;
-  return tables.wave[t > kTopLevel ? kTopLevel : t].data();
-}
 
-std::uint32_t VoiceOscillator::laggedPhase(int shift, double width) const {
-  if (!(width >= 0.0 && width <= 1.0)) return phase;  // also not a number: both phases equal, silence
-  const double halfPeriod = static_cast<double>(4096 << (15 - shift));
-  return static_cast<std::uint32_t>(static_cast<std::int64_t>(static_cast<double>(phase) - halfPeriod * width)) &
-         kPhaseMask;
-}
 
 void whiteNoise(double* out, int count) {
   if (count <= 0) return;

@@ -5,15 +5,15 @@
 
 #include <cstdint>
 
+#include "dsp/EngineTables.h"
 #include "voice/OscillatorKernels.h"
 
 namespace sorvel {
 
-struct EngineTables;
-
 struct VoiceOscillator {
   static constexpr std::uint32_t kPhaseMask = 0x0FFFFFFF;
   static constexpr int kStalePitch = -2;  // no pitch index maps to it: forces the next update
+  static constexpr int kTopTable = 10;    // the highest table level
 
   int pitchOffset1 = 0;  // whole pitch units
   int pitchOffset2 = 0;
@@ -38,9 +38,17 @@ struct VoiceOscillator {
             true};
   }
   // The band-limited table for the table level at the footage shift.
-  const double* waveTable(const EngineTables& tables, int shift) const;
+  const double* waveTable(const EngineTables& tables, int shift) const {
+    const int t = tableLevel + shift;
+    return tables.wave[static_cast<std::size_t>(t > kTopTable ? kTopTable : t)].data();
+  }
   // The pulse's second phase: width half periods of the footage behind the phase.
-  std::uint32_t laggedPhase(int shift, double width) const;
+  std::uint32_t laggedPhase(int shift, double width) const {
+    if (!(width >= 0.0 && width <= 1.0)) return phase;  // also not a number: both phases equal, silence
+    const double halfPeriod = static_cast<double>(4096 << (15 - shift));
+    return static_cast<std::uint32_t>(static_cast<std::int64_t>(static_cast<double>(phase) - halfPeriod * width)) &
+           kPhaseMask;
+  }
 
   // Moves the phase on by count samples.
   void advance(int count) {

@@ -77,8 +77,9 @@ void Voice::addBuses(double* syntheOut, double* instrumentOut, int count) {
 // here.
 void Voice::renderFirstHalf(int count, FilterJobs& jobs) {
   if (!active || !owner_.tables) return;
-  for (int i = 0; i < kChannelCount; ++i) {
-    if (!enabled_[i]) continue;
+  // The enabled channels in order (the synthe's come first in both).
+  for (int p = 0; p < mix_.playingCount; ++p) {
+    const int i = mix_.playing[p];
     double* samples = row(i);
     VoiceChannel& channel = channels_[i];
     if (i == kDoubleReed8) {
