@@ -129,10 +129,14 @@ struct Avx512 {
       return _mm512_mask_i64gather_pd(_mm512_setzero_pd(), lanes, at, nullptr, sizeof(double));
     }
 
+    // A group of sawtooths leaves its lagged phases behind: it never reads them.
     [[gnu::always_inline]] Lanes next() {
-      const Lanes value = read(ahead, aheadLagged);
+      Lanes value = gather(ahead, 0xFF);
       ahead = _mm512_add_epi64(ahead, step);
-      aheadLagged = _mm512_add_epi64(aheadLagged, step);
+      if (pulse) {
+        value = _mm512_mask_sub_pd(value, pulse, value, gather(aheadLagged, pulse));
+        aheadLagged = _mm512_add_epi64(aheadLagged, step);
+      }
       return value;
     }
 
