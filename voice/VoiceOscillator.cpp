@@ -42,8 +42,6 @@ void VoiceOscillator::pulse(const EngineTables& tables, int shift, double width,
   pulseSource(tables, shift, width).render(out, count);
 }
 
-
-
 void whiteNoise(double* out, int count) {
   if (count <= 0) return;
   // Reserve the whole block's draws with one atomic step, then derive them in order.
