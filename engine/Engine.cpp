@@ -199,7 +199,7 @@ void Engine::renderSubBlock(double* left, double* right, int count, int ahead) {
     filterJobs_.clear();
     for (int i = 0; i < voicesInUse_; ++i) voices_[static_cast<std::size_t>(i)]->renderFirstHalf(count, filterJobs_);
     filterJobs_.run(count);
-    for (int i = 0; i < voicesInUse_; ++i) voices_[static_cast<std::size_t>(i)]->renderSecondHalf(synthe, instrument, count);
+    Voice::renderSecondHalves(voices_.data(), voicesInUse_, synthe, instrument, count);
   } else if (voicesRenderable_) {
     for (int i = 0; i < voicesInUse_; ++i) voices_[static_cast<std::size_t>(i)]->render(synthe, instrument, count);
   }

@@ -195,5 +195,45 @@ TEST(ChannelMix, SteadyMixIsTheMixIntoClearedBusesThenTheSections) {
   }
 }
 
+TEST(ChannelMix, SteadyVoicesAddAsOneSteadyMixPerVoiceInTurn) {
+  const ChannelMixKernels& scalar = channelMixKernels(VectorLevel::kScalar);
+  std::vector<const ChannelMixKernels*> sets = vectorSets();
+  sets.push_back(&scalar);
+  constexpr int kCount = 61;  // more than one block of vectors, and a tail
+  std::vector<Envelope> envelopes(kPresetCount);
+  std::vector<std::vector<double>> rows(kPresetCount, std::vector<double>(kCount));
+  for (int i = 0; i < kPresetCount; ++i) {
+    for (int j = 0; j < kCount; ++j) rows[i][j] = std::sin(0.3 * (i + 1) * j) + 0.1;
+  }
+  // Three voices: their playing channels, gains and ring modulation differ.
+  const unsigned playing[] = {0x7FF10u, 0x000B5u, 0x40003u};
+  ChannelMix mixes[3];
+  SteadyVoice voices[3];
+  for (int v = 0; v < 3; ++v) {
+    ChannelMix& mix = mixes[v];
+    mix.synthePlaying = mix.playingCount = 0;
+    for (int i = 0; i < kPresetCount; ++i) {
+      const bool on = (playing[v] >> i) & 1;
+      mix.envelopes[i] = &envelopes[i];
+      mix.samples[i] = on ? rows[(i + 5 * v) % kPresetCount].data() : nullptr;
+      mix.levels[i] = 0.5 + 0.1 * i + 0.01 * v;
+      mix.steadyValues[i] = 0.2 + 0.04 * i - 0.03 * v;
+      if (on) mix.playing[mix.playingCount++] = i;
+      if (i == 7) mix.synthePlaying = mix.playingCount;
+    }
+    voices[v] = {&mix, 0.6 + 0.1 * v, v == 1};
+  }
+  for (const ChannelMixKernels* set : sets) {
+    std::vector<double> expected[2] = {std::vector<double>(kCount, 0.125), std::vector<double>(kCount, -0.5)};
+    std::vector<double> together[2] = {expected[0], expected[1]};
+    for (const SteadyVoice& voice : voices) {
+      scalar.mixSteady(*voice.mix, voice.gain, voice.ringModulation, expected[0].data(), expected[1].data(), kCount);
+    }
+    set->mixSteadyVoices(voices, 3, together[0].data(), together[1].data(), kCount);
+    EXPECT_TRUE(sameBits(expected[0], together[0]));
+    EXPECT_TRUE(sameBits(expected[1], together[1]));
+  }
+}
+
 }  // namespace
 }  // namespace sorvel

@@ -68,7 +68,14 @@ void mixSteadyScalar(const ChannelMix& mix, double gain, bool ringModulation, do
   }
 }
 
-const ChannelMixKernels kScalar{mixScalar, sectionsScalar, mixSteadyScalar};
+void mixSteadyVoicesScalar(const SteadyVoice* voices, int voiceCount, double* syntheOut, double* instrumentOut,
+                           int count) {
+  for (int v = 0; v < voiceCount; ++v) {
+    mixSteadyScalar(*voices[v].mix, voices[v].gain, voices[v].ringModulation, syntheOut, instrumentOut, count);
+  }
+}
+
+const ChannelMixKernels kScalar{mixScalar, sectionsScalar, mixSteadyScalar, mixSteadyVoicesScalar};
 
 }  // namespace
 

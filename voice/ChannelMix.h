@@ -27,6 +27,13 @@ struct ChannelMix {
   double steadyValues[kPresetCount];
 };
 
+// A voice whose envelopes all stand still, for mixSteadyVoices.
+struct SteadyVoice {
+  const ChannelMix* mix;
+  double gain;
+  bool ringModulation;
+};
+
 struct ChannelMixKernels {
   // The first sample takes each envelope as it stands (the control tick has stepped it); each
   // further sample steps it once. bus[i] += samples[i] x level x envelope, channel by channel.
@@ -40,6 +47,10 @@ struct ChannelMixKernels {
   // channels in index order, as its bus would, and the envelopes are not touched.
   void (*mixSteady)(const ChannelMix& mix, double gain, bool ringModulation, double* syntheOut,
                     double* instrumentOut, int count);
+  // mixSteady for each voice in turn, as many calls would add them; the vector sets hold the outputs
+  // in registers from one voice to the next.
+  void (*mixSteadyVoices)(const SteadyVoice* voices, int voiceCount, double* syntheOut, double* instrumentOut,
+                          int count);
 };
 
 // The set for a level the processor has (vectorLevel() or lower).

@@ -43,6 +43,7 @@ using Kernels = ChannelMixLanes<Avx2>;
 
 }  // namespace
 
-const ChannelMixKernels kChannelMixKernelsAvx2{Kernels::mix, Kernels::sections, Kernels::mixSteady};
+const ChannelMixKernels kChannelMixKernelsAvx2{Kernels::mix, Kernels::sections, Kernels::mixSteady,
+                                               Kernels::mixSteadyVoices};
 
 }  // namespace sorvel

@@ -46,6 +46,7 @@ using Kernels = ChannelMixLanes<Avx512>;
 
 }  // namespace
 
-const ChannelMixKernels kChannelMixKernelsAvx512{Kernels::mix, Kernels::sections, Kernels::mixSteady};
+const ChannelMixKernels kChannelMixKernelsAvx512{Kernels::mix, Kernels::sections, Kernels::mixSteady,
+                                                 Kernels::mixSteadyVoices};
 
 }  // namespace sorvel

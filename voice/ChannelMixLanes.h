@@ -362,6 +362,87 @@ struct ChannelMixLanes {
     }
   }
 
+  // The steady mix of each voice in turn over N vectors from j (the last holding only its first last
+  // samples): the outputs are loaded once, take every voice's gained sums in voice order, and are
+  // stored once.
+  template <int N>
+  static void steadyVoicesBlock(const SteadyVoice* voices, int voiceCount, int j, int last, double* syntheOut,
+                                double* instrumentOut) {
+    auto at = [&](const double* p, int v) {
+      return v == N - 1 ? Ops::loadFirst(p + j + v * kWidth, last) : Ops::load(p + j + v * kWidth);
+    };
+    Lanes syntheTotal[N], instrumentTotal[N];
+#pragma GCC unroll 8
+    for (int v = 0; v < N; ++v) {
+      syntheTotal[v] = at(syntheOut, v);
+      instrumentTotal[v] = at(instrumentOut, v);
+    }
+    for (int voice = 0; voice < voiceCount; ++voice) {
+      const ChannelMix& mix = *voices[voice].mix;
+      Lanes synthe[N], instrument[N];
+#pragma GCC unroll 8
+      for (int v = 0; v < N; ++v) synthe[v] = instrument[v] = Ops::broadcast(0.0);
+      for (int k = 0; k < mix.synthePlaying; ++k) {
+        const int i = mix.playing[k];
+        const Lanes level = Ops::broadcast(mix.levels[i]), value = Ops::broadcast(mix.steadyValues[i]);
+#pragma GCC unroll 8
+        for (int v = 0; v < N; ++v) synthe[v] = synthe[v] + at(mix.samples[i], v) * level * value;
+      }
+      for (int k = mix.synthePlaying; k < mix.playingCount; ++k) {
+        const int i = mix.playing[k];
+        const Lanes level = Ops::broadcast(mix.levels[i]), value = Ops::broadcast(mix.steadyValues[i]);
+#pragma GCC unroll 8
+        for (int v = 0; v < N; ++v) instrument[v] = instrument[v] + at(mix.samples[i], v) * level * value;
+      }
+      const Lanes gains = Ops::broadcast(voices[voice].gain);
+      if (voices[voice].ringModulation) {
+#pragma GCC unroll 8
+        for (int v = 0; v < N; ++v) syntheTotal[v] = syntheTotal[v] + synthe[v] * gains * instrument[v];
+      } else {
+#pragma GCC unroll 8
+        for (int v = 0; v < N; ++v) syntheTotal[v] = syntheTotal[v] + synthe[v] * gains;
+      }
+#pragma GCC unroll 8
+      for (int v = 0; v < N; ++v) instrumentTotal[v] = instrumentTotal[v] + instrument[v] * gains;
+    }
+#pragma GCC unroll 8
+    for (int v = 0; v < N; ++v) {
+      double* syntheAt = syntheOut + j + v * kWidth;
+      double* instrumentAt = instrumentOut + j + v * kWidth;
+      if (v < N - 1 || last == kWidth) {
+        Ops::store(syntheAt, syntheTotal[v]);
+        Ops::store(instrumentAt, instrumentTotal[v]);
+      } else {
+        double syntheAll[kWidth], instrumentAll[kWidth];
+        Ops::store(syntheAll, syntheTotal[v]);
+        Ops::store(instrumentAll, instrumentTotal[v]);
+        for (int l = 0; l < last; ++l) {
+          syntheAt[l] = syntheAll[l];
+          instrumentAt[l] = instrumentAll[l];
+        }
+      }
+    }
+  }
+
+  static void mixSteadyVoices(const SteadyVoice* voices, int voiceCount, double* syntheOut, double* instrumentOut,
+                              int count) {
+    int j = 0;
+    for (; count - j > kSteadyBlock * kWidth; j += kSteadyBlock * kWidth) {
+      steadyVoicesBlock<kSteadyBlock>(voices, voiceCount, j, kWidth, syntheOut, instrumentOut);
+    }
+    if (count <= j) return;
+    const int vectors = (count - j + kWidth - 1) / kWidth;
+    const int last = count - j - (vectors - 1) * kWidth;
+    switch (vectors) {
+      case 1: steadyVoicesBlock<1>(voices, voiceCount, j, last, syntheOut, instrumentOut); break;
+      case 2: steadyVoicesBlock<2>(voices, voiceCount, j, last, syntheOut, instrumentOut); break;
+      case 3: steadyVoicesBlock<3>(voices, voiceCount, j, last, syntheOut, instrumentOut); break;
+      case 4: steadyVoicesBlock<4>(voices, voiceCount, j, last, syntheOut, instrumentOut); break;
+      case 5: steadyVoicesBlock<5>(voices, voiceCount, j, last, syntheOut, instrumentOut); break;
+      default: steadyVoicesBlock<6>(voices, voiceCount, j, last, syntheOut, instrumentOut); break;
+    }
+  }
+
   static void sections(const double* synthe, const double* instrument, double gain, bool ringModulation,
                        double* syntheOut, double* instrumentOut, int count) {
     const Lanes gains = Ops::broadcast(gain);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "voice/ChannelMix.h"
@@ -44,6 +45,10 @@ class Voice {
   bool rendersInOnePiece(int count) const { return count > 0 && count <= allocatedLength_; }
   void renderFirstHalf(int count, FilterJobs& jobs);
   void renderSecondHalf(double* syntheOut, double* instrumentOut, int count);
+  // renderSecondHalf for each voice in order; voices whose envelopes all stand still are mixed
+  // together, the outputs kept in registers from one voice to the next.
+  static void renderSecondHalves(const std::unique_ptr<Voice>* voices, int voiceCount, double* syntheOut,
+                                 double* instrumentOut, int count);
   // All that rendering count samples does to a voice that is not sounding.
   void advanceOscillators(int count) {
     syntheOsc_.advance(count);

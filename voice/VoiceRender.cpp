@@ -104,6 +104,31 @@ void Voice::renderSecondHalf(double* syntheOut, double* instrumentOut, int count
   instrumentOsc_.advance(count);
 }
 
+void Voice::renderSecondHalves(const std::unique_ptr<Voice>* voices, int voiceCount, double* syntheOut,
+                               double* instrumentOut, int count) {
+  constexpr int kBatch = 16;
+  SteadyVoice steady[kBatch];
+  int waiting = 0;
+  const ChannelMixKernels* kernels = nullptr;
+  const auto flush = [&] {
+    if (waiting > 0) kernels->mixSteadyVoices(steady, waiting, syntheOut, instrumentOut, count);
+    waiting = 0;
+  };
+  for (int v = 0; v < voiceCount; ++v) {
+    Voice& voice = *voices[v];
+    if (voice.active && voice.owner_.tables && voice.stillEnvelopes_ == kAllChannels) {
+      if (waiting == kBatch) flush();
+      kernels = &voice.mixKernels_;
+      steady[waiting++] = {&voice.mix_, voice.velocityGain_, voice.ringModulationOn_};
+      voice.advanceOscillators(count);
+    } else {
+      flush();
+      voice.renderSecondHalf(syntheOut, instrumentOut, count);
+    }
+  }
+  flush();
+}
+
 void Voice::render(double* syntheOut, double* instrumentOut, int count) {
   if (count > allocatedLength_) {
     // Longer than a control period: not something the engine asks for; render it in pieces.
