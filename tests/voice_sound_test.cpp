@@ -1,6 +1,10 @@
 // What a voice sounds like: footage pitch, waveforms, pulse widths, table levels, the 19 channels.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <memory>
+#include <vector>
+
 #include "dsp/Random.h"
 #include "tests/voice_rig.h"
 
@@ -344,6 +348,50 @@ TEST(VoiceSoundChannels, PipelineIsWaveformThenFilterThenPerSampleEnvelope) {
       ASSERT_EQ(outI[j], instrument[j]) << p << " " << j;
     }
   }
+}
+
+// The voices' second halves taken together add into the sections exactly as each voice's own, in
+// index order: voices that stand still, move, or do not sound, more of them than one batch holds.
+TEST(VoiceSoundChannels, VoicesMixedTogetherAddAsEachInTurn) {
+  constexpr int kVoices = 20;
+  std::vector<double> outputs[2];
+  for (int together = 0; together < 2; ++together) {
+    std::vector<std::unique_ptr<VoiceRig>> rigs;
+    std::vector<std::unique_ptr<Voice>> voices;
+    for (int v = 0; v < kVoices; ++v) {
+      rigs.push_back(std::make_unique<VoiceRig>());
+      rigs.back()->enableOnly(2);
+      rigs.back()->enable(12);
+      if (v != 18) rigs.back()->play(40 + v);
+      voices.push_back(std::move(rigs.back()->voice));
+    }
+    FilterJobs jobs;
+    jobs.reserve(kVoices, kChannelCount);
+    const int L = rigs.front()->period();
+    constexpr int kPeriods = 80;
+    std::vector<double> synthe(static_cast<std::size_t>(kPeriods * L)), instrument(synthe.size());
+    for (int p = 0; p < kPeriods; ++p) {
+      if (p == 40) {
+        voices[3]->start(70, 100, 99, 70 * 128.0);
+        voices[17]->releaseAll();
+      }
+      for (auto& voice : voices) voice->controlTick();
+      jobs.clear();
+      for (auto& voice : voices) voice->renderFirstHalf(L, jobs);
+      jobs.run(L);
+      double* s = synthe.data() + p * L;
+      double* i = instrument.data() + p * L;
+      if (together != 0) {
+        Voice::renderSecondHalves(voices.data(), kVoices, s, i, L);
+      } else {
+        for (auto& voice : voices) voice->renderSecondHalf(s, i, L);
+      }
+    }
+    outputs[together] = synthe;
+    outputs[together].insert(outputs[together].end(), instrument.begin(), instrument.end());
+  }
+  ASSERT_NE(outputs[0], std::vector<double>(outputs[0].size(), 0.0));
+  EXPECT_EQ(0, std::memcmp(outputs[0].data(), outputs[1].data(), outputs[0].size() * sizeof(double)));
 }
 
 }  // namespace
