@@ -167,21 +167,25 @@ TEST(FilterLanes, BothKindsTogetherMatchEachAlone) {
 
 // The engine's job list: channel filters and dual filters beside each other (in eights: two and
 // two groups, one and two, then the dual filters left over alone), each dual filter's sections
-// mixed as its own process() mixes them.
+// mixed as its own process() mixes them. Also 45 beside 31: in fours, the channel filters left
+// over from two groups beside each batch of two dual groups too few to run alone, so three groups
+// beside each (each kind's last a part group).
 TEST(FilterLanes, DualFiltersBesideChannelFiltersMatchEachAlone) {
-  ChannelFiltersSideBySide filters(channelFilters(kFilters));
-  DualFiltersSideBySide duals(dualFilters(2 * kFilters + 3), dualFilters(2 * kFilters + 3));
-  FilterJobs jobs;
-  jobs.reserve(1, filters.size() + duals.size());
-  for (int count : kBlocks) {
-    filters.runAlone(count);
-    duals.runAlone(count);
-    jobs.clear();
-    for (int f = 0; f < filters.size(); ++f) jobs.add(*filters.jobs()[f].filter, filters.jobs()[f].values);
-    for (int f = 0; f < duals.size(); ++f) jobs.add(*duals.jobs()[f].filter, duals.jobs()[f].values);
-    jobs.run(count);
-    filters.expectSame();
-    duals.expectSame();
+  for (const auto& [channelCount, dualCount] : {std::pair{kFilters, 2 * kFilters + 3}, std::pair{45, 31}}) {
+    ChannelFiltersSideBySide filters(channelFilters(channelCount));
+    DualFiltersSideBySide duals(dualFilters(dualCount), dualFilters(dualCount));
+    FilterJobs jobs;
+    jobs.reserve(1, filters.size() + duals.size());
+    for (int count : kBlocks) {
+      filters.runAlone(count);
+      duals.runAlone(count);
+      jobs.clear();
+      for (int f = 0; f < filters.size(); ++f) jobs.add(*filters.jobs()[f].filter, filters.jobs()[f].values);
+      for (int f = 0; f < duals.size(); ++f) jobs.add(*duals.jobs()[f].filter, duals.jobs()[f].values);
+      jobs.run(count);
+      filters.expectSame();
+      duals.expectSame();
+    }
   }
 }
 

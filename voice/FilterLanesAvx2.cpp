@@ -14,8 +14,10 @@ struct Avx2 {
   using Mask = __m256i;  // a lane's bits all set where it is taken
   static constexpr int kLanes = 4;
   // Sixteen vector registers hold about one group's working values, yet more groups in flight
-  // still pay (measured: up to six of a kind alone, two of each together, spread evenly).
+  // still pay (measured: up to six of a kind alone, two of each together, spread evenly; a few
+  // channel groups left over beside the others, up to four, rather than alone).
   static constexpr int kGroupsAlone = 6;
+  static constexpr int kChannelGroupsTogether = 4;
   static constexpr int kGroupsTogether = 2;
   static constexpr bool kSpreadBatches = true;
 

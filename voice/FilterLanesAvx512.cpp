@@ -19,6 +19,7 @@ struct Avx512 {
   // Alone, three groups of a kind fill the processor; two of each run together where there are
   // both.
   static constexpr int kGroupsAlone = 3;
+  static constexpr int kChannelGroupsTogether = 2;
   static constexpr int kGroupsTogether = 2;
   static constexpr bool kSpreadBatches = false;
 

@@ -17,7 +17,9 @@ namespace {
 // loadEight(row, values) (values[j] holds the j-th of the eight doubles from each row(l));
 // transpose (kLanes rows of kLanes samples, its own inverse); zeroNotANumbers(value, sum) (sum,
 // but 0 where value is not a number); notANumberTo; eitherNotANumber; positiveTo(f, p) (p where
-// f > 0, else f); and how the jobs are batched: kGroupsAlone, kGroupsTogether, kSpreadBatches.
+// f > 0, else f); and how the jobs are batched: kGroupsAlone, kGroupsTogether (of each kind in a
+// batch of both), kChannelGroupsTogether (channel groups at most, beside the other kind's, where
+// kSpreadBatches spreads a small remainder), kSpreadBatches.
 // Ops may provide Wave, which reads a group's oscillator sources as the filters go: load(first,
 // stride, real) (the sources of the first real lanes, stride bytes apart; the first in the
 // others), next() (each lane's next sample, one per call from the first) and fill(values, behind)
@@ -46,6 +48,7 @@ struct FilterLanesKernel {
   using Mask = typename Ops::Mask;
   static constexpr int kLanes = Ops::kLanes;
   static constexpr int kGroupsAlone = Ops::kGroupsAlone;
+  static constexpr int kChannelGroupsTogether = Ops::kChannelGroupsTogether;
   static constexpr int kGroupsTogether = Ops::kGroupsTogether;
 
   // isnan(value) ? 0 : value + guard. The test runs beside the sum, so that only a one-cycle
@@ -586,8 +589,20 @@ struct FilterLanesKernel {
   static void runWithChannelFilters(const ChannelFilterJob* channel, int channelCount, const Job* other, int otherCount,
                                     int count) {
     if (count <= 0) return;
+    // kGroupsTogether channel groups beside each batch of the other kind; a remainder too small
+    // to fill a batch alone (whose few recursions would wait on themselves) spread over those
+    // batches instead, up to HC groups in each.
+    int channelGroups = kGroupsTogether;
+    if constexpr (Ops::kSpreadBatches) {
+      const int otherBatches = (groupsFor(otherCount) + HO - 1) / HO;
+      const int left = groupsFor(channelCount) - otherBatches * channelGroups;
+      if (otherBatches > 0 && left > 0 && left < kGroupsAlone) {
+        const int spread = (groupsFor(channelCount) + otherBatches - 1) / otherBatches;
+        channelGroups = spread < HC ? spread : HC;
+      }
+    }
     while (channelCount > 0 && otherCount > 0) {
-      const int c = channelCount < kLanes * HC ? channelCount : kLanes * HC;
+      const int c = channelCount < kLanes * channelGroups ? channelCount : kLanes * channelGroups;
       const int o = otherCount < kLanes * HO ? otherCount : kLanes * HO;
       withGroupFor(other, o, [&]<typename Other>() { runTogether<Other, HC, HO>(channel, c, other, o, count); });
       channel += c;
@@ -612,7 +627,7 @@ struct FilterLanesKernel {
   template <typename Job>
   static void runFilters(const ChannelFilterJob* channel, int channelCount, const Job* other, int otherCount,
                          int count) {
-    runWithChannelFilters<kGroupsTogether, kGroupsTogether>(channel, channelCount, other, otherCount, count);
+    runWithChannelFilters<kChannelGroupsTogether, kGroupsTogether>(channel, channelCount, other, otherCount, count);
   }
 };
 
