@@ -149,6 +149,8 @@ bool IPlugBase::SerializePresets(ByteChunk& chunk) {
 
 int IPlugBase::UnserializePresets(const ByteChunk& chunk, int position) {
   trace(__func__, __LINE__, "%d", position);
+  const bool wasHeld = announcementsHeld_;
+  announcementsHeld_ = true;
   for (auto& preset : programs_) {
     if (position < 0) break;
     std::string name;
@@ -165,6 +167,11 @@ int IPlugBase::UnserializePresets(const ByteChunk& chunk, int position) {
         serializeState(preset.chunk);
       }
     }
+  }
+  announcementsHeld_ = wasHeld;
+  if (announcementWaiting_ && !wasHeld) {
+    announcementWaiting_ = false;
+    announceAllParameters();
   }
   recallProgram(currentProgram_);
   return position;
@@ -216,6 +223,10 @@ void IPlugBase::fillEmptyPrograms(int count) {
 }
 
 void IPlugBase::announceAllParameters() {
+  if (announcementsHeld_) {
+    announcementWaiting_ = true;
+    return;
+  }
   for (int i = 0; i < parameterCount(); ++i) parameterChanged(i);
 }
 

@@ -188,6 +188,10 @@ class IPlugBase {
   std::vector<IParam> parameters_;
   std::unique_ptr<IGraphics> editor_;
   std::vector<IPreset> programs_;
+  // While a bank's programs are read one after another, only the last one's values need reach the
+  // plug-in: announcements wait and are made once at the end.
+  bool announcementsHeld_ = false;
+  bool announcementWaiting_ = false;
 };
 
 }  // namespace sorvel
