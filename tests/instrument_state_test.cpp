@@ -105,3 +105,21 @@ TEST(Programs, PresetsSerializeAndUnserializeThemselves) {
   EXPECT_EQ(b.programName(1), a.programName(1));
   EXPECT_EQ(b.parameter(kVolume)->value(), 0.33);
 }
+
+// The programs of a bank reach the engine once, after the last; the engine must still end up with
+// the values the parameters hold when the current program was never stored.
+TEST(Programs, BankWithoutTheCurrentProgramLeavesTheEngineWithTheParameters) {
+  Sorvel a(nullptr);
+  ASSERT_TRUE(a.recallProgram(63));
+  a.parameter(kMasterTune)->setClamped(37.0);
+  a.ModifyCurrentPreset();
+  a.program(0)->initialized = false;
+  ByteChunk bank;
+  ASSERT_TRUE(a.SerializePresets(bank));
+  Sorvel b(nullptr);
+  const double before = b.engine().settings().masterTune;
+  EXPECT_EQ(b.UnserializePresets(bank, 0), bank.size());
+  EXPECT_EQ(b.currentProgram(), 0);
+  EXPECT_NE(b.parameter(kMasterTune)->value(), before);
+  EXPECT_EQ(b.engine().settings().masterTune, b.parameter(kMasterTune)->value());
+}
