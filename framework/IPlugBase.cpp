@@ -149,8 +149,8 @@ bool IPlugBase::SerializePresets(ByteChunk& chunk) {
 
 int IPlugBase::UnserializePresets(const ByteChunk& chunk, int position) {
   trace(__func__, __LINE__, "%d", position);
-  const bool wasHeld = announcementsHeld_;
-  announcementsHeld_ = true;
+  const bool holding = firstBankQuiet_ && !announcementsHeld_;
+  if (holding) announcementsHeld_ = true;
   for (auto& preset : programs_) {
     if (position < 0) break;
     std::string name;
@@ -168,10 +168,12 @@ int IPlugBase::UnserializePresets(const ByteChunk& chunk, int position) {
       }
     }
   }
-  announcementsHeld_ = wasHeld;
-  if (announcementWaiting_ && !wasHeld) {
-    announcementWaiting_ = false;
-    announceAllParameters();
+  if (holding) {
+    announcementsHeld_ = false;
+    if (announcementWaiting_) {
+      announcementWaiting_ = false;
+      announceAllParameters();
+    }
   }
   recallProgram(currentProgram_);
   return position;

@@ -164,6 +164,10 @@ class IPlugBase {
   std::vector<double*> outputPointers_;
   std::vector<ChannelRecord> inputs_;
   std::vector<ChannelRecord> outputs_;
+  // Set while a new instance reads its first bank: nothing sounds yet, so only the last program's
+  // values need reach the plug-in before the current program is recalled. Any later bank load
+  // announces each program as it is read, with whatever that does to the sound.
+  bool firstBankQuiet_ = false;
 
  private:
   struct ProgramsSnapshot;
@@ -188,9 +192,7 @@ class IPlugBase {
   std::vector<IParam> parameters_;
   std::unique_ptr<IGraphics> editor_;
   std::vector<IPreset> programs_;
-  // While a bank's programs are read one after another, only the last one's values need reach the
-  // plug-in: announcements wait and are made once at the end.
-  bool announcementsHeld_ = false;
+  bool announcementsHeld_ = false;  // announcements wait (see firstBankQuiet_)
   bool announcementWaiting_ = false;
 };
 

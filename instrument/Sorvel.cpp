@@ -32,7 +32,9 @@ PlugDescription Sorvel::description() {
 Sorvel::Sorvel(vst2::audioMasterCallback hostCallback) : Synth(description(), hostCallback) {
   buildParameterTable();
   ensurePresetDefaults();
+  firstBankQuiet_ = true;
   loadFactoryBank();
+  firstBankQuiet_ = false;
   buildEditorLayout();
   if (graphics_) attachEditor(graphics_.release());
 }
