@@ -39,7 +39,9 @@ class RandomGenerator {
     return static_cast<std::int32_t>(old);
   }
 
-  double next() { return nextState() * kScale; }
+  double next() { return valueOf(static_cast<std::uint32_t>(nextState())); }
+  // The value a state gives, for callers that derive states themselves.
+  static double valueOf(std::uint32_t state) { return static_cast<std::int32_t>(state) * kScale; }
 
   std::int32_t state() const { return static_cast<std::int32_t>(state_.load(std::memory_order_relaxed)); }
   void setState(std::int32_t s) { state_.store(static_cast<std::uint32_t>(s), std::memory_order_relaxed); }

@@ -22,6 +22,11 @@ double source(const EngineState& state, int index) {
   return index >= 0 && index < kSourceCount ? state.sources[static_cast<std::size_t>(index)] : 0.0;
 }
 
+// One step of the smoothed noise from a draw of the noise generator.
+double smoothedNoise(const EngineState& state, double random, double last) {
+  return state.smoothingA * random + state.smoothingB * last;
+}
+
 }  // namespace
 
 void resetGlobalModulation(EngineState& state, double /*sampleRate*/) {
@@ -70,19 +75,29 @@ double keyboardSensorTerm(const EngineState& state, const ModulationSettings& se
   return s;
 }
 
-void stepModulationSources(EngineState& state, const ModulationSettings& settings) {
+namespace {
+
+void stepLfos(EngineState& state) {
   const double* sine = sineTable();
   stepLfo(state.vibratoLfo, sine);
   stepLfo(state.sampleHoldLfo, sine);
   stepLfo(state.pwmLfo, sine);
+}
 
-  state.lowPassModulation = nextLowPassModulation(state, settings);
-  state.highPassModulation = nextHighPassModulation(state, settings);
-
+void publishSources(EngineState& state) {
   state.sources[kSourcePitchBend] = state.pitchBend;
   state.sources[kSourceVibratoLfo] = state.vibratoLfo.unipolar;
   state.sources[kSourcePwmLfo] = state.pwmLfo.unipolar;
   state.sources[kSourceSampleHold] = state.sampleHoldLfo.held;
+}
+
+}  // namespace
+
+void stepModulationSources(EngineState& state, const ModulationSettings& settings) {
+  stepLfos(state);
+  state.lowPassModulation = nextLowPassModulation(state, settings);
+  state.highPassModulation = nextHighPassModulation(state, settings);
+  publishSources(state);
 }
 
 void updatePitchModulation(EngineState& state, const ModulationSettings& settings) {
@@ -99,7 +114,7 @@ void updatePitchModulation(EngineState& state, const ModulationSettings& setting
 
 void stepGlobalModulation(EngineState& state, const ModulationSettings& settings) {
   stepModulationSources(state, settings);
-  state.noiseValue = state.smoothingA * noiseRandom().next() + state.smoothingB * state.noiseValue;
+  state.noiseValue = smoothedNoise(state, noiseRandom().next(), state.noiseValue);
   updatePitchModulation(state, settings);
 }
 
@@ -126,39 +141,25 @@ void stepHighPassModulation(EngineState& state, const ModulationSettings& settin
 void catchUpModulation(EngineState& state, const ModulationSettings& settings, int sourceTicks, int noiseTicks) {
   if (sourceTicks <= 0 && noiseTicks <= 0) return;
   auto draw = noiseTicks > 0 ? static_cast<std::uint32_t>(noiseRandom().advance(noiseTicks)) : 0u;
-  const double a = state.smoothingA;
-  const double b = state.smoothingB;
   double noise = state.noiseValue;
-  // The low-pass modulation of a controller is smoothed: c + b x the last; any other source gives
-  // the same value at every step.
-  const bool smoothed = settings.lowPassSource >= kSourceFirstController && settings.lowPassSource != kSourceVelocity;
-  const double c = a * (2.0 * source(state, settings.lowPassSource) - 1.0) * settings.lowPassDepth;
-  double lowPass = state.lowPassModulation;
   const int steps = std::max(sourceTicks - 1, noiseTicks);
   for (int t = 0; t < steps; ++t) {
     if (t < noiseTicks) {
       draw *= RandomGenerator::kMultiplier;
-      noise = a * (static_cast<std::int32_t>(draw) * RandomGenerator::kScale) + b * noise;
+      noise = smoothedNoise(state, RandomGenerator::valueOf(draw), noise);
     }
     if (t < sourceTicks - 1) {
-      if (smoothed) lowPass = c + b * lowPass;
+      state.lowPassModulation = nextLowPassModulation(state, settings);
       advanceLfo(state.vibratoLfo);
       advanceLfo(state.sampleHoldLfo);
       advanceLfo(state.pwmLfo);
     }
   }
   state.noiseValue = noise;
-  state.lowPassModulation = lowPass;
   if (sourceTicks > 0) {
-    const double* sine = sineTable();
-    stepLfo(state.vibratoLfo, sine);
-    stepLfo(state.sampleHoldLfo, sine);
-    stepLfo(state.pwmLfo, sine);
+    stepLfos(state);
     state.lowPassModulation = nextLowPassModulation(state, settings);
-    state.sources[kSourcePitchBend] = state.pitchBend;
-    state.sources[kSourceVibratoLfo] = state.vibratoLfo.unipolar;
-    state.sources[kSourcePwmLfo] = state.pwmLfo.unipolar;
-    state.sources[kSourceSampleHold] = state.sampleHoldLfo.held;
+    publishSources(state);
   }
   if (noiseTicks > 0) updatePitchModulation(state, settings);
 }

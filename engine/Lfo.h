@@ -18,25 +18,27 @@ void setLfoRate(Lfo& lfo, double rate);
 // the phase passes the end of the cycle, then wrap.
 void stepLfo(Lfo& lfo);
 
-// The same with the sine table at hand (sineTable()), for the control tick's three steps.
-inline void stepLfo(Lfo& lfo, const double* sine) {
-  // A phase that is not finite or far outside the cycle (only from a corrupt rate) restarts the
-  // cycle instead of looping for ever below.
+// A phase that is not finite or far outside the cycle (only from a corrupt rate) restarts the
+// cycle instead of looping for ever in the wrap.
+inline void keepPhaseInCycle(Lfo& lfo) {
   if (!(lfo.phase >= 0.0 && lfo.phase < 2.0 * kLfoPeriod)) lfo.phase = 0.0;
-  lfo.value = sine[static_cast<int>(lfo.phase) & 4095];
-  lfo.unipolar = (lfo.value + 1.0) * 0.5;
+}
+
+// What only the cycle's next step reads: the phase, its wrap and the draws.
+inline void advanceLfo(Lfo& lfo) {
+  keepPhaseInCycle(lfo);
   lfo.phase += lfo.increment;
   if (lfo.phase > kLfoPeriod) lfo.pendingRandom = lfoRandom().next();
-  lfo.held = lfo.pendingRandom;
   while (lfo.phase >= kLfoPeriod) lfo.phase -= kLfoPeriod;
 }
 
-// The same but for what only the cycle's next step reads: the phase, its wrap and the draws.
-inline void advanceLfo(Lfo& lfo) {
-  if (!(lfo.phase >= 0.0 && lfo.phase < 2.0 * kLfoPeriod)) lfo.phase = 0.0;
-  lfo.phase += lfo.increment;
-  if (lfo.phase > kLfoPeriod) lfo.pendingRandom = lfoRandom().next();
-  while (lfo.phase >= kLfoPeriod) lfo.phase -= kLfoPeriod;
+// The whole step with the sine table at hand (sineTable()), for the control tick's three steps.
+inline void stepLfo(Lfo& lfo, const double* sine) {
+  keepPhaseInCycle(lfo);
+  lfo.value = sine[static_cast<int>(lfo.phase) & 4095];
+  lfo.unipolar = (lfo.value + 1.0) * 0.5;
+  advanceLfo(lfo);
+  lfo.held = lfo.pendingRandom;
 }
 
 }  // namespace sorvel
