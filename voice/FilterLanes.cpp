@@ -23,6 +23,22 @@ int vectorJobs(const BiquadJob* jobs, int jobCount, int count) {
   return 0;
 }
 
+// The channel filters beside the other jobs in the widest kernel the processor allows; false
+// where there is none.
+template <typename Job>
+bool runFiltersInLanes(const ChannelFilterJob* channel, int channelCount, const Job* other, int otherCount, int count) {
+  const VectorLevel level = vectorLevel();
+  if (level >= VectorLevel::kAvx512) {
+    runFiltersAvx512(channel, channelCount, other, otherCount, count);
+    return true;
+  }
+  if (level >= VectorLevel::kAvx2) {
+    runFiltersAvx2(channel, channelCount, other, otherCount, count);
+    return true;
+  }
+  return false;
+}
+
 // The waveforms of jobs from first on written into their rows, for filters that read rows.
 template <typename Job>
 void renderSources(const Job* jobs, int first, int jobCount, int count) {
@@ -64,15 +80,7 @@ void runBiquads(const BiquadJob* jobs, int jobCount, int count) {
 
 void runFilters(const ChannelFilterJob* channel, int channelCount, const BiquadJob* biquad, int biquadCount,
                 int count) {
-  const VectorLevel level = vectorLevel();
-  if (level >= VectorLevel::kAvx512) {
-    runFiltersAvx512(channel, channelCount, biquad, biquadCount, count);
-    return;
-  }
-  if (level >= VectorLevel::kAvx2) {
-    runFiltersAvx2(channel, channelCount, biquad, biquadCount, count);
-    return;
-  }
+  if (runFiltersInLanes(channel, channelCount, biquad, biquadCount, count)) return;
   runChannelFilters(channel, channelCount, count);
   runBiquads(biquad, biquadCount, count);
 }
@@ -83,15 +91,7 @@ void FilterJobs::run(int count) {
   const DualFilterJob* dual = dual_.gather();
   const int channelCount = channel_.size();
   const int dualCount = dual_.size();
-  const VectorLevel level = vectorLevel();
-  if (level >= VectorLevel::kAvx512) {
-    runFiltersAvx512(channel, channelCount, dual, dualCount, count);
-    return;
-  }
-  if (level >= VectorLevel::kAvx2) {
-    runFiltersAvx2(channel, channelCount, dual, dualCount, count);
-    return;
-  }
+  if (runFiltersInLanes(channel, channelCount, dual, dualCount, count)) return;
   // Each dual filter as DualFilter::process runs it, its two sections beside the other filters.
   renderSources(dual, 0, dualCount, count);
   for (int d = 0; d < dualCount; ++d) {
